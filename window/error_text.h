@@ -1,0 +1,8 @@
+// What the error display shows for an error's text.
+#pragma once
+
+#include <string>
+
+// Appends "." unless the text is empty or already ends in a character at or below
+// U+002E (".", ")", "!", a space, a line break...).
+std::wstring ErrorDisplayText(std::wstring text);
