@@ -1,0 +1,27 @@
+// The fixed names and sizes of the contract between client programs and Varnel.
+#pragma once
+
+#include <cstdint>
+
+namespace CustomPipes {
+
+// The client's request block: a named file mapping whose name is the client's main
+// window handle as unsigned decimal text. A request is at most 8191 characters
+// before its NUL.
+constexpr uint32_t kRequestBlockSize = 16384;
+constexpr uint32_t kMaxRequestCharacters = kRequestBlockSize / 2 - 1;
+
+// wParam of the window's request notices.
+constexpr uint16_t kWindowRequestCode = 65535;
+
+// Exists while Varnel runs.
+constexpr const wchar_t* kVarnelMutexName = L"VARNEL2";
+constexpr const wchar_t* kVarnelWindowClass = L"TfrmMainRudoz";
+
+// The server installation record, below HKEY_CURRENT_USER. It belongs to Varnel.
+constexpr const wchar_t* kVarnelKey = L"Software\\Orbisan\\Varnel";
+constexpr const wchar_t* kCurrentVersionValue = L"CurrentVersion";
+constexpr const wchar_t* kSettingsSubkey = L"settings";  // below kVarnelKey\<version>
+constexpr const wchar_t* kExeNameValue = L"ExeName";
+
+}  // namespace CustomPipes
