@@ -26,6 +26,11 @@ using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, handles::Han
 using UniqueHkey = std::unique_ptr<std::remove_pointer_t<HKEY>, handles::KeyCloser>;
 using UniqueMapView = std::unique_ptr<void, handles::ViewUnmapper>;
 
+// CreateFile reports failure as INVALID_HANDLE_VALUE; the owner stores it as null.
+inline UniqueHandle AdoptFileHandle(HANDLE h) noexcept {
+    return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
 struct UniqueFindHandle {
     explicit UniqueFindHandle(HANDLE h) noexcept : handle(h) {}
     UniqueFindHandle(const UniqueFindHandle&) = delete;
