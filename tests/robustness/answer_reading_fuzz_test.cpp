@@ -1,0 +1,122 @@
+// Randomised answer blocks: whatever another process leaves in "Varnel2", reading it
+// never faults and gives exactly the lines the rules describe.
+#include "CustomPipes.h"
+#include "handles.h"
+#include "random_text.h"
+#include "wire_text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+using namespace CustomPipes;
+
+namespace {
+
+constexpr UINT kCyrillic = 1251;
+constexpr size_t kPage = 4096;
+
+// The lines the rules describe, worked out on the raw bytes: the text up to the first
+// NUL, cut at CR LF, CR or LF, each line to ANSI bytes by the system and from UTF-8 by
+// the program's decoder (the system's own decoder here, Wine's, drops a byte after some
+// malformed sequences, so it cannot serve as the reference).
+std::vector<std::wstring> ExpectedLines(const std::vector<unsigned char>& bytes) {
+    std::wstring text;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const wchar_t c = static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8));
+        if (c == 0) break;
+        text += c;
+    }
+    std::vector<std::wstring> raw;
+    std::wstring current;
+    bool open = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\r' || text[i] == L'\n') {
+            raw.push_back(current);
+            current.clear();
+            open = false;
+            if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+        } else {
+            current += text[i];
+            open = true;
+        }
+    }
+    if (open) raw.push_back(current);
+
+    std::vector<std::wstring> lines;
+    for (const std::wstring& line : raw) {
+        std::string ansi(line.size() * 2 + 1, '\0');
+        const int n = line.empty() ? 0
+                                   : ::WideCharToMultiByte(kCyrillic, 0, line.data(), static_cast<int>(line.size()),
+                                                           ansi.data(), static_cast<int>(ansi.size()), nullptr, nullptr);
+        lines.push_back(wire::DecodeUtf8(std::string_view(ansi).substr(0, static_cast<size_t>(n))));
+    }
+    return lines;
+}
+
+std::vector<unsigned char> RandomContent(RandomText& random, size_t size) {
+    std::vector<unsigned char> bytes(size);
+    switch (random.Below(3)) {
+        case 0:  // raw bytes
+            for (auto& b : bytes) b = static_cast<unsigned char>(random.Below(256));
+            break;
+        default: {  // UTF-16 text of every kind, as the wire text of an answer would be
+            std::wstring text;
+            while (text.size() * 2 < size) text += random.Chance(10) ? std::wstring(L"\r\n") : random.Character();
+            std::memcpy(bytes.data(), text.data(), size);
+            if (random.Chance(50) && size >= 2) {  // with a NUL somewhere
+                const size_t at = random.Below(static_cast<unsigned>(size / 2)) * 2;
+                bytes[at] = bytes[at + 1] = 0;
+            }
+        }
+    }
+    return bytes;
+}
+
+size_t NextSize(RandomText& random, int round) {
+    static constexpr size_t kEdges[] = {1, 2, 3, 4095, 4096, 4097, 32767, 32768, 65534, 65535, 65536, 65537, 69632};
+    if (round < static_cast<int>(std::size(kEdges))) return kEdges[round];
+    return 1 + random.Below(70000);
+}
+
+}  // namespace
+
+TEST(AnswerReadingFuzz, RandomBlocksGiveExactlyTheLinesOfTheRules) {
+    RegisterServiceMessages();
+    MSG dataReady{};
+    dataReady.message = ServiceMessage(Service::Varnel, MessageKind::DataReady);
+    RandomText random(TestSeed());
+
+    for (int round = 0; round < 10000; ++round) {
+        const size_t size = NextSize(random, round);
+        const std::vector<unsigned char> content = RandomContent(random, size);
+        UniqueHandle mapping(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                  static_cast<DWORD>(size), L"Varnel2"));
+        ASSERT_TRUE(mapping) << "round " << round;
+        {
+            const UniqueMapView view(::MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+            ASSERT_TRUE(view);
+            std::memcpy(view.get(), content.data(), size);
+        }
+        // The reader sees whole pages: the rest of the last page reads as zeros.
+        std::vector<unsigned char> visible = content;
+        visible.resize(std::min<size_t>((size + kPage - 1) / kPage * kPage, 65536), 0);
+
+        const bool unmapFirst = random.Chance(5);
+        if (unmapFirst) mapping.reset();  // the service closed its block before the read
+
+        bool handled = false;
+        std::wstring text = L"untouched";
+        const bool read = ReadServiceAnswer(dataReady, handled, text);
+        if (unmapFirst) {
+            ASSERT_FALSE(read);
+            ASSERT_FALSE(handled);
+            ASSERT_EQ(text, L"untouched");
+            continue;
+        }
+        ASSERT_TRUE(read && handled) << "round " << round;
+        ASSERT_EQ(wire::DecodeLines(text, kCyrillic), ExpectedLines(visible)) << "round " << round << ", size " << size;
+    }
+}

@@ -1,0 +1,60 @@
+// Random text for the randomised tests: a fixed seed, so a failure can be replayed,
+// unless VARNEL_TEST_SEED says otherwise.
+#pragma once
+
+#include <cstdlib>
+#include <random>
+#include <string>
+
+inline unsigned TestSeed() {
+    const char* seed = std::getenv("VARNEL_TEST_SEED");
+    return seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 20261209u;
+}
+
+class RandomText {
+public:
+    explicit RandomText(unsigned seed) : engine_(seed) {}
+
+    unsigned Below(unsigned n) { return std::uniform_int_distribution<unsigned>(0, n - 1)(engine_); }
+    bool Chance(unsigned percent) { return Below(100) < percent; }
+
+    // One character (one or two UTF-16 units) of a kind chosen at random: ASCII,
+    // Cyrillic, any BMP character, an astral pair, a control, a lone surrogate, or one
+    // of the characters that matter to XML.
+    std::wstring Character() {
+        switch (Below(9)) {
+            case 0: return {static_cast<wchar_t>(0x20 + Below(0x5F))};
+            case 1: return {static_cast<wchar_t>(0x410 + Below(0x40))};
+            case 2: return {static_cast<wchar_t>(0x400 + Below(0x60))};
+            case 3: return {static_cast<wchar_t>(0x20 + Below(0xFFE0))};
+            case 4: {
+                const unsigned c = 0x10000 + Below(0x100000) - 0x10000;
+                return {static_cast<wchar_t>(0xD800 + (c >> 10)), static_cast<wchar_t>(0xDC00 + (c & 0x3FF))};
+            }
+            case 5: return {static_cast<wchar_t>(Below(0x20))};
+            case 6: return {static_cast<wchar_t>(0xD800 + Below(0x800))};
+            case 7: {
+                static constexpr wchar_t kMarkup[] = L"<>&\"']]]\r\n\t";
+                return {kMarkup[Below(static_cast<unsigned>(std::size(kMarkup) - 1))]};
+            }
+            default: return {static_cast<wchar_t>(L"абвгдеёжзийклмнопрстуфхцчшщъыьэюяИ"[Below(34)])};
+        }
+    }
+
+    // Text of a length drawn from a mix of short and long lengths. `risky` is the
+    // chance, in percent, that a character is drawn from all kinds rather than from
+    // plain letters.
+    std::wstring Text(unsigned maxLength, unsigned risky) {
+        const unsigned length = Chance(90) ? Below(12) : Below(maxLength + 1);
+        std::wstring text;
+        while (text.size() < length) {
+            text += Chance(risky) ? Character() : std::wstring(1, L"Суд Владимир 7 court"[Below(20)]);
+        }
+        return text;
+    }
+
+    std::mt19937& Engine() { return engine_; }
+
+private:
+    std::mt19937 engine_;
+};

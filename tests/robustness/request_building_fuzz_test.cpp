@@ -1,0 +1,158 @@
+// Randomised request building: every field set gives either exactly the document the
+// rules describe or an error, never a garbled request.
+#include "program_error.h"
+#include "random_text.h"
+#include "search_request.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr UINT kCyrillic = 1251;
+
+// UTF-8 through the system's own converter, independent of the program's encoder.
+std::string SystemUtf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string SystemAnsi(const std::wstring& text, UINT codePage) {
+    if (text.empty()) return {};
+    const int n = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// The document the rules describe, written directly as the UTF-8 bytes it must be.
+std::string ExpectedDocument(const SearchFields& f) {
+    std::string d;
+    auto line = [&](const std::string& text) { d += text + "\r\n"; };
+    auto element = [&](const char* tag, const std::wstring& value) {
+        line(std::string("    <") + tag + ">" + SystemUtf8(value) + "</" + tag + ">");
+    };
+    auto use = [&](bool yes) { line(yes ? "    <use>yes</use>" : "    <use>no</use>"); };
+    line("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>");
+    line("<ParamsForVarnel>");
+    line("  <Locality>");
+    element("lang", f.ComboBox1);
+    line("  </Locality>");
+    line("  <Adress>");
+    use(f.RadioButton4);
+    line("    <dest>court</dest>");
+    element("index", f.Edit6);
+    element("subj", f.Edit1);
+    element("Rayon", f.Edit2);
+    element("NP", f.Edit4);
+    element("city", f.Edit3);
+    element("Street", f.Edit5);
+    line("    <house></house>");
+    line("    <Full></Full>");
+    line(f.RadioGroup1 == 0 ? "    <AUTO_ANSWER>true</AUTO_ANSWER>" : "    <AUTO_ANSWER>false</AUTO_ANSWER>");
+    if (f.RadioGroup2 == 0) line("    <typesearch>AddressOfOrgan</typesearch>");
+    if (f.RadioGroup2 == 1) line("    <typesearch>AddressOfObject</typesearch>");
+    line("  </Adress>");
+    line("  <CodeOfCourts>");
+    use(f.RadioButton6);
+    line("    <typecode>code_court</typecode>");
+    element("code", f.Edit7);
+    line("  </CodeOfCourts>");
+    line("  <Names>");
+    use(f.RadioButton5);
+    if (f.RadioGroup3 == 0) line("    <typename>NameOfOrgan</typename>");
+    if (f.RadioGroup3 == 1) line("    <typename>FamilyOfMan</typename>");
+    element("name", f.Edit8);
+    line("  </Names>");
+    line("</ParamsForVarnel>");
+    return d;
+}
+
+bool HasLoneSurrogate(const std::wstring& s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        const bool high = s[i] >= 0xD800 && s[i] <= 0xDBFF, low = s[i] >= 0xDC00 && s[i] <= 0xDFFF;
+        if (high && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+            ++i;
+        } else if (high || low) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Character data of XML 1.0 may not hold "<", "&", "]]>", controls other than tab,
+// CR and LF, nor U+FFFE and U+FFFF. (The generator never writes a valid reference.)
+bool BreaksXml(const std::wstring& s) {
+    if (s.find_first_of(L"<&") != std::wstring::npos || s.find(L"]]>") != std::wstring::npos) return true;
+    for (wchar_t c : s) {
+        if ((c < 0x20 && c != L'\t' && c != L'\r' && c != L'\n') || c == 0xFFFE || c == 0xFFFF) return true;
+    }
+    return false;
+}
+
+std::vector<const std::wstring*> TextFields(const SearchFields& f) {
+    return {&f.ComboBox1, &f.Edit1, &f.Edit2, &f.Edit3, &f.Edit4, &f.Edit5, &f.Edit6, &f.Edit7, &f.Edit8};
+}
+
+SearchFields RandomFields(RandomText& random) {
+    SearchFields f;
+    // Most sets are clean, so that both outcomes are exercised in bulk.
+    const unsigned risky = random.Chance(60) ? 0 : 8;
+    for (std::wstring* text : {&f.ComboBox1, &f.Edit1, &f.Edit2, &f.Edit3, &f.Edit4, &f.Edit5, &f.Edit6, &f.Edit7,
+                               &f.Edit8}) {
+        *text = random.Text(random.Chance(1) ? 9000 : 200, risky);
+    }
+    f.RadioButton4 = random.Chance(50);
+    f.RadioButton5 = random.Chance(50);
+    f.RadioButton6 = random.Chance(50);
+    f.RadioGroup1 = static_cast<int>(random.Below(4)) - 1;
+    f.RadioGroup2 = static_cast<int>(random.Below(4)) - 1;
+    f.RadioGroup3 = static_cast<int>(random.Below(4)) - 1;
+    return f;
+}
+
+}  // namespace
+
+TEST(RequestBuildingFuzz, EveryFieldSetGivesTheExactDocumentOrAnError) {
+    RandomText random(TestSeed());
+    int built = 0, refusedMarkup = 0, refusedSurrogate = 0;
+    for (int round = 0; round < 100000; ++round) {
+        const SearchFields fields = RandomFields(random);
+        bool lone = false, breaks = false;
+        for (const std::wstring* text : TextFields(fields)) {
+            lone = lone || HasLoneSurrogate(*text);
+            breaks = breaks || BreaksXml(*text);
+        }
+        try {
+            const std::wstring request = BuildSearchRequest(fields, kCyrillic);
+            ASSERT_FALSE(lone) << "round " << round << ": a lone surrogate was sent";
+            ASSERT_FALSE(breaks) << "round " << round << ": a malformed document passed the check";
+            ASSERT_FALSE(request.empty());
+            ASSERT_EQ(request.back(), L'\0');
+            ASSERT_EQ(request.find(L'\0'), request.size() - 1) << "round " << round;
+            ASSERT_EQ(SystemAnsi(request.substr(0, request.size() - 1), kCyrillic), ExpectedDocument(fields))
+                << "round " << round;
+            ++built;
+        } catch (const ProgramError& e) {
+            if (lone) {
+                ASSERT_NE(e.Text().find(L"lone UTF-16 surrogate"), std::wstring::npos) << "round " << round;
+                ++refusedSurrogate;
+            } else {
+                ASSERT_TRUE(breaks) << "round " << round << ": refused a good request: " << ::testing::PrintToString(e.Text());
+                ASSERT_NE(e.Text().find(L"\r\nLine: "), std::wstring::npos) << "round " << round;
+                ++refusedMarkup;
+            }
+        }
+    }
+    // All three outcomes must really have been exercised.
+    EXPECT_GT(built, 30000);
+    EXPECT_GT(refusedMarkup, 1000);
+    EXPECT_GT(refusedSurrogate, 1000);
+    std::printf("built %d, refused for markup %d, refused for a lone surrogate %d\n", built, refusedMarkup,
+                refusedSurrogate);
+}
