@@ -1,0 +1,86 @@
+#include "command_line.h"
+
+#include "win32.h"
+
+#include <vector>
+
+namespace sample_server {
+
+namespace {
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+std::wstring_view SkipBlanks(std::wstring_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    return text;
+}
+
+bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix) {
+    if (prefix.empty() || text.size() < prefix.size()) return prefix.empty();
+    return ::CompareStringOrdinal(text.data(), static_cast<int>(prefix.size()), prefix.data(),
+                                  static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::vector<std::wstring_view> Tokens(std::wstring_view text) {
+    std::vector<std::wstring_view> tokens;
+    for (text = SkipBlanks(text); !text.empty(); text = SkipBlanks(text)) {
+        size_t end = 0;
+        while (end < text.size() && !IsBlank(text[end])) ++end;
+        tokens.push_back(text.substr(0, end));
+        text.remove_prefix(end);
+    }
+    return tokens;
+}
+
+}  // namespace
+
+std::wstring_view ArgumentsOf(std::wstring_view commandLine, std::wstring_view modulePath) {
+    std::wstring_view rest = SkipBlanks(commandLine);
+    if (!rest.empty() && rest.front() == L'"') {
+        const size_t close = rest.find(L'"', 1);
+        return close == std::wstring_view::npos ? std::wstring_view{} : rest.substr(close + 1);
+    }
+    // The module's own path, unquoted, ends at its own length even when it holds spaces.
+    if (StartsWithIgnoringCase(rest, modulePath) &&
+        (rest.size() == modulePath.size() || IsBlank(rest[modulePath.size()]))) {
+        return rest.substr(modulePath.size());
+    }
+    size_t end = 0;
+    while (end < rest.size() && !IsBlank(rest[end])) ++end;
+    return rest.substr(end);
+}
+
+LaunchRequest ParseArguments(std::wstring_view arguments) {
+    LaunchRequest request;
+    const std::wstring_view rest = SkipBlanks(arguments);
+    if (rest.size() >= 3 && rest[0] == L'-' && rest[2] == L':') {
+        const wchar_t letter = static_cast<wchar_t>(rest[1] | 0x20);  // "-A:" as "-a:"
+        if (letter == L'a' || letter == L'i' || letter == L'f') {
+            request.search = SearchSwitch{letter, std::wstring(rest.substr(3))};
+            return request;
+        }
+    }
+    const std::vector<std::wstring_view> tokens = Tokens(rest);
+    bool any = false;
+    for (std::wstring_view token : tokens) {
+        if (token == L"--register" && !any) {
+            request.mode = LaunchMode::Register;
+            any = true;
+        } else if (token == L"--unregister" && !any) {
+            request.mode = LaunchMode::Unregister;
+            any = true;
+        } else if (token == L"--force") {
+            request.force = true;
+        } else {
+            request.unrecognised = std::wstring(rest);
+        }
+    }
+    if (request.mode == LaunchMode::Window && request.force) request.unrecognised = std::wstring(rest);
+    if (!request.unrecognised.empty()) {
+        request = LaunchRequest{};
+        request.unrecognised = std::wstring(rest);
+    }
+    return request;
+}
+
+}  // namespace sample_server
