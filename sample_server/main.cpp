@@ -30,11 +30,17 @@ std::wstring ModulePath() {
     }
 }
 
+// Runs from scripts and installers: it prints and never waits for a click.
 int RunRecordMode(const LaunchRequest& launch, const std::wstring& ownPath) {
-    const RecordOutcome outcome = launch.mode == LaunchMode::Register ? RegisterServer(ownPath, launch.force)
-                                                                      : UnregisterServer(ownPath, launch.force);
-    PrintLine(outcome.message);
-    return outcome.exitCode;
+    try {
+        const RecordOutcome outcome = launch.mode == LaunchMode::Register ? RegisterServer(ownPath, launch.force)
+                                                                          : UnregisterServer(ownPath, launch.force);
+        PrintLine(outcome.message);
+        return outcome.exitCode;
+    } catch (const ProgramError& e) {
+        PrintLine(L"Failed: " + e.Text());
+    }
+    return 1;
 }
 
 // A second start gives its arguments to the running server and ends. The first start
@@ -88,7 +94,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         if (launch.mode != LaunchMode::Window) return RunRecordMode(launch, ownPath);
         return RunServer(instance, showCommand, arguments);
     } catch (const ProgramError& e) {
-        PrintLine(e.Text());
         ::MessageBoxW(nullptr, e.Text().c_str(), kCaption, MB_OK | MB_ICONERROR);
     } catch (const std::exception&) {
         ::MessageBoxW(nullptr, L"Unexpected failure", kCaption, MB_OK | MB_ICONERROR);

@@ -58,6 +58,8 @@ private:
 
     static void XMLCALL OnEnd(void* data, const XML_Char*) {
         RequestReader& self = Self(data);
+        // expat still reports the end of an empty element whose start was refused.
+        if (self.path_.empty()) return;
         std::string path;
         for (size_t i = 1; i < self.path_.size(); ++i) path += (i > 1 ? "/" : "") + self.path_[i];
         if (std::wstring* field = self.FieldAt(path)) *field = wire::DecodeUtf8(self.text_);

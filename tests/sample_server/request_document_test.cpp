@@ -1,0 +1,116 @@
+#include "program_error.h"
+#include "request_document.h"
+#include "search_request.h"
+#include "wire_text.h"
+
+#include <gtest/gtest.h>
+
+using sample_server::ParsedRequest;
+using sample_server::ParseRequestDocument;
+
+namespace {
+
+// The request exactly as the window sends it, turned into the bytes the server parses.
+ParsedRequest ParseBuilt(const SearchFields& fields) {
+    std::wstring text = BuildSearchRequest(fields);
+    text.pop_back();  // the NUL
+    return ParseRequestDocument(wire::ToAnsiBytes(text));
+}
+
+std::wstring ErrorOf(std::string_view document) {
+    try {
+        ParseRequestDocument(document);
+    } catch (const ProgramError& e) {
+        return e.Text();
+    }
+    return L"(no error)";
+}
+
+}  // namespace
+
+TEST(RequestDocument, TheWindowsDefaultRequestReadsAsSent) {
+    const ParsedRequest r = ParseBuilt(SearchFields{});
+    EXPECT_EQ(r.lang, L"Russian");
+    EXPECT_TRUE(r.addressUse);
+    EXPECT_FALSE(r.codeUse);
+    EXPECT_FALSE(r.namesUse);
+    EXPECT_EQ(r.autoAnswer, L"true");
+    EXPECT_EQ(r.typesearch, L"AddressOfOrgan");
+    EXPECT_EQ(r.typecode, L"code_court");
+    EXPECT_EQ(r.typeName, L"NameOfOrgan");
+    EXPECT_EQ(r.name, L"владимир");
+    EXPECT_EQ(r.city, L"");
+}
+
+TEST(RequestDocument, EveryFieldArrivesInItsOwnElement) {
+    SearchFields f;
+    f.Edit1 = L"Приозёрная область";
+    f.Edit2 = L"Заречный район";
+    f.Edit3 = L"Новоозёрск";
+    f.Edit4 = L"пгт Заречье";
+    f.Edit5 = L"ул. Мостовая > 3";  // ">" travels unescaped and is still well-formed
+    f.Edit6 = L"601510";
+    f.Edit7 = L"01016433305000";
+    f.Edit8 = L"Корнеева";
+    f.RadioButton4 = false;
+    f.RadioButton6 = true;
+    f.RadioGroup1 = 1;
+    f.RadioGroup2 = 1;
+    f.RadioGroup3 = 1;
+    const ParsedRequest r = ParseBuilt(f);
+    EXPECT_EQ(r.subj, f.Edit1);
+    EXPECT_EQ(r.rayon, f.Edit2);
+    EXPECT_EQ(r.city, f.Edit3);
+    EXPECT_EQ(r.np, f.Edit4);
+    EXPECT_EQ(r.street, f.Edit5);
+    EXPECT_EQ(r.index, f.Edit6);
+    EXPECT_EQ(r.code, f.Edit7);
+    EXPECT_EQ(r.name, f.Edit8);
+    EXPECT_FALSE(r.addressUse);
+    EXPECT_TRUE(r.codeUse);
+    EXPECT_EQ(r.autoAnswer, L"false");
+    EXPECT_EQ(r.typesearch, L"AddressOfObject");
+    EXPECT_EQ(r.typeName, L"FamilyOfMan");
+}
+
+TEST(RequestDocument, MalformedDocumentsAreRefusedWithTheirLine) {
+    EXPECT_NE(ErrorOf("<ParamsForVarnel>\r\n<Names><name>a & b</name></Names>\r\n</ParamsForVarnel>").find(L"line 2"),
+              std::wstring::npos);
+    EXPECT_NE(ErrorOf("").find(L"not well-formed"), std::wstring::npos);
+    EXPECT_NE(ErrorOf("<ParamsForVarnel><Names>").find(L"not well-formed"), std::wstring::npos);
+    EXPECT_NE(ErrorOf("<Other/>").find(L"root element is <Other>"), std::wstring::npos);
+    // The declaration names UTF-8: a byte that cannot start a sequence is a fault.
+    EXPECT_NE(ErrorOf("<?xml version=\"1.0\" encoding=\"UTF-8\"?><ParamsForVarnel>\xFF</ParamsForVarnel>")
+                  .find(L"not well-formed"),
+              std::wstring::npos);
+}
+
+TEST(RequestDocument, DocumentTypesAndEntityDeclarationsAreRefused) {
+    const std::string laughs =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE ParamsForVarnel [\n<!ENTITY a \"aaaaaaaaaa\">\n"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">\n]>\n"
+        "<ParamsForVarnel><Names><name>&c;</name></Names></ParamsForVarnel>";
+    EXPECT_NE(ErrorOf(laughs).find(L"DOCTYPE"), std::wstring::npos);
+    const std::string external =
+        "<!DOCTYPE ParamsForVarnel SYSTEM \"file:///etc/passwd\"><ParamsForVarnel/>";
+    EXPECT_NE(ErrorOf(external).find(L"Request refused"), std::wstring::npos);
+    // An undeclared entity is simply not well-formed.
+    EXPECT_NE(ErrorOf("<ParamsForVarnel><Names><name>&x;</name></Names></ParamsForVarnel>").find(L"not well-formed"),
+              std::wstring::npos);
+}
+
+TEST(RequestDocument, PredefinedEntitiesAndCharacterReferencesAreDecoded) {
+    const ParsedRequest r = ParseRequestDocument(
+        "<ParamsForVarnel><Names><use>yes</use><name>&lt;&amp;&gt; &#1046;</name></Names></ParamsForVarnel>");
+    EXPECT_TRUE(r.namesUse);
+    EXPECT_EQ(r.name, L"<&> Ж");
+}
+
+TEST(RequestDocument, OnlyTheExactWordYesSwitchesASectionOn) {
+    const ParsedRequest r = ParseRequestDocument(
+        "<ParamsForVarnel><Adress><use>YES</use></Adress><CodeOfCourts><use> yes</use></CodeOfCourts>"
+        "<Names><use>no</use></Names></ParamsForVarnel>");
+    EXPECT_FALSE(r.addressUse);
+    EXPECT_FALSE(r.codeUse);
+    EXPECT_FALSE(r.namesUse);
+}

@@ -1,0 +1,40 @@
+// The common ground of the end-to-end tests: no other server runs when a test starts,
+// and requests are built exactly as the window builds them.
+#pragma once
+
+#include "sample_answer.h"
+#include "sample_server_driver.h"
+#include "search_request.h"
+
+#include <gtest/gtest.h>
+
+class SampleServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(sample_server_driver::PumpUntil([] { return !sample_server_driver::IsServerRunning(); }, 10000))
+            << "another process holds the mutex VARNEL2";
+    }
+
+    static sample_answer::Answer Decoded(const std::optional<std::wstring>& answer) {
+        EXPECT_TRUE(answer.has_value()) << "no answer came";
+        return answer ? sample_answer::Read(*answer) : sample_answer::Answer{};
+    }
+};
+
+inline SearchFields ByName(std::wstring name, int type = 0, int answerMode = 0) {
+    SearchFields f;
+    f.RadioButton4 = false;
+    f.RadioButton5 = true;
+    f.RadioGroup3 = type;
+    f.RadioGroup1 = answerMode;
+    f.Edit8 = std::move(name);
+    return f;
+}
+
+inline SearchFields ByCode(std::wstring code) {
+    SearchFields f;
+    f.RadioButton4 = false;
+    f.RadioButton6 = true;
+    f.Edit7 = std::move(code);
+    return f;
+}
