@@ -66,11 +66,14 @@ std::wstring MatchCaption(const Match& match) {
 }
 
 std::wstring SearchCaption(const Search& search) {
-    std::wstring caption = L"поиск: ";
-    caption += SearchKindWord(search.kind);
-    if (!search.text.empty()) caption += L" «" + search.text + L"»";
-    if (search.kind == SearchKind::Address) caption += L" " + FormatAddress(search.address);
-    return caption;
+    switch (search.kind) {
+        case SearchKind::Address: return L"поиск по адресу «" + FormatAddress(search.address) + L"»";
+        case SearchKind::Name: return L"поиск по наименованию «" + search.text + L"»";
+        case SearchKind::Surname: return L"поиск по фамилии «" + search.text + L"»";
+        case SearchKind::Code: return L"поиск по коду «" + search.text + L"»";
+        case SearchKind::None: break;
+    }
+    return L"искать нечего";
 }
 
 }  // namespace
@@ -207,6 +210,10 @@ void ServerWindow::OnRequest(WPARAM code, LPARAM client) {
         return;
     }
     const Search search = ResolveSearch(request);
+    if (search.requested != search.kind) {
+        Log(L"    в запросе выбран поиск «" + std::wstring(SearchKindWord(search.requested)) +
+            L"» без условий; вместо него " + SearchCaption(search) + L".");
+    }
     std::vector<Match> matches = FindBodies(search, SampleDirectory());
     if (request.autoAnswer == L"false") {
         Log(L"    " + SearchCaption(search) + L"; найдено " + std::to_wstring(matches.size()) +
