@@ -26,6 +26,10 @@ bool IsSingleByteCodePage(UINT codePage) {
 }
 
 std::optional<size_t> FindLoneSurrogate(std::wstring_view text) {
+    // Most text holds no surrogate at all: one branch-free pass settles that.
+    size_t surrogates = 0;
+    for (wchar_t c : text) surrogates += static_cast<unsigned>(c - 0xD800) < 0x800u;
+    if (surrogates == 0) return std::nullopt;
     for (size_t i = 0; i < text.size(); ++i) {
         if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             ++i;
@@ -36,30 +40,43 @@ std::optional<size_t> FindLoneSurrogate(std::wstring_view text) {
     return std::nullopt;
 }
 
-std::string ToUtf8(std::wstring_view text) {
-    std::string out;
-    out.reserve(text.size() * 3);
+namespace {
+
+// Writes the UTF-8 bytes of text, each as put(byte), and returns the end of the output.
+template <typename Out, typename Put>
+Out* WriteUtf8(std::wstring_view text, Out* o, Put put) {
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
         if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
         }
         if (c < 0x80) {
-            out += static_cast<char>(c);
+            *o++ = put(c);
         } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            *o++ = put(0xC0 | (c >> 6));
+            *o++ = put(0x80 | (c & 0x3F));
         } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            *o++ = put(0xE0 | (c >> 12));
+            *o++ = put(0x80 | ((c >> 6) & 0x3F));
+            *o++ = put(0x80 | (c & 0x3F));
         } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            *o++ = put(0xF0 | (c >> 18));
+            *o++ = put(0x80 | ((c >> 12) & 0x3F));
+            *o++ = put(0x80 | ((c >> 6) & 0x3F));
+            *o++ = put(0x80 | (c & 0x3F));
         }
     }
+    return o;
+}
+
+}  // namespace
+
+std::string ToUtf8(std::wstring_view text) {
+    // At most three bytes for each UTF-16 unit (a pair of two makes four); writing
+    // through a pointer keeps the loop free of a capacity check per byte.
+    std::string out(text.size() * 3, '\0');
+    char* end = WriteUtf8(text, out.data(), [](char32_t byte) { return static_cast<char>(byte); });
+    out.resize(static_cast<size_t>(end - out.data()));
     return out;
 }
 
@@ -71,36 +88,60 @@ std::wstring EncodeValue(std::wstring_view value, UINT codePage) {
                            L" is a multi-byte code page: a request can carry only ASCII text "
                            L"under it, and this value holds other characters");
     }
-    return FromAnsiBytes(ToUtf8(value), cp);
+    // Under a single-byte code page each byte denotes one character by itself, so one
+    // conversion of all 256 bytes gives the character of every UTF-8 byte of the value.
+    char everyByte[256];
+    for (int b = 0; b < 256; ++b) everyByte[b] = static_cast<char>(b);
+    const std::wstring denoted = FromAnsiBytes(std::string_view(everyByte, sizeof everyByte), cp);
+    if (denoted.size() != 256) return FromAnsiBytes(ToUtf8(value), cp);
+
+    std::wstring out(value.size() * 3, L'\0');
+    wchar_t* end = WriteUtf8(value, out.data(), [&](char32_t byte) { return denoted[byte]; });
+    out.resize(static_cast<size_t>(end - out.data()));
+    return out;
 }
 
 std::string ToAnsiBytes(std::wstring_view text, UINT codePage) {
     if (text.empty()) return {};
     const int length = static_cast<int>(text.size());
-    const int size = ::WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(codePage, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
+    // One byte per character is enough under a single-byte code page, so one call
+    // usually does; only a longer result needs the size asked first.
+    std::string bytes(text.size(), '\0');
+    int size = ::WideCharToMultiByte(codePage, 0, text.data(), length, bytes.data(), length, nullptr, nullptr);
+    if (size == 0) {
+        size = ::WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+        bytes.assign(static_cast<size_t>(size), '\0');
+        ::WideCharToMultiByte(codePage, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
+    }
+    bytes.resize(static_cast<size_t>(size));
     return bytes;
 }
 
 std::wstring FromAnsiBytes(std::string_view bytes, UINT codePage) {
     if (bytes.empty()) return {};
     const int length = static_cast<int>(bytes.size());
-    const int size = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
-    std::wstring text(static_cast<size_t>(size), L'\0');
-    ::MultiByteToWideChar(codePage, 0, bytes.data(), length, text.data(), size);
+    // No code page makes more UTF-16 units than bytes; the size query is the fallback.
+    std::wstring text(bytes.size(), L'\0');
+    int size = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, text.data(), length);
+    if (size == 0) {
+        size = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
+        text.assign(static_cast<size_t>(size), L'\0');
+        ::MultiByteToWideChar(codePage, 0, bytes.data(), length, text.data(), size);
+    }
+    text.resize(static_cast<size_t>(size));
     return text;
 }
 
 std::wstring DecodeUtf8(std::string_view bytes) {
-    std::wstring out;
-    out.reserve(bytes.size());
+    // Never more UTF-16 units than bytes: a pair of units takes four bytes.
+    std::wstring out(bytes.size(), L'\0');
+    wchar_t* o = out.data();
     const auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
     size_t i = 0;
     while (i < bytes.size()) {
         const unsigned char lead = at(i);
         if (lead < 0x80) {
-            out += static_cast<wchar_t>(lead);
+            *o++ = static_cast<wchar_t>(lead);
             ++i;
             continue;
         }
@@ -118,7 +159,7 @@ std::wstring DecodeUtf8(std::string_view bytes) {
             if (lead == 0xF0) lo = 0x90;
             if (lead == 0xF4) hi = 0x8F;
         } else {
-            out += L'\uFFFD';
+            *o++ = L'\uFFFD';
             ++i;
             continue;
         }
@@ -141,15 +182,16 @@ std::wstring DecodeUtf8(std::string_view bytes) {
         }
         i += taken;
         if (!complete) {
-            out += L'\uFFFD';
+            *o++ = L'\uFFFD';
         } else if (c >= 0x10000) {
             c -= 0x10000;
-            out += static_cast<wchar_t>(0xD800 + (c >> 10));
-            out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+            *o++ = static_cast<wchar_t>(0xD800 + (c >> 10));
+            *o++ = static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
         } else {
-            out += static_cast<wchar_t>(c);
+            *o++ = static_cast<wchar_t>(c);
         }
     }
+    out.resize(static_cast<size_t>(o - out.data()));
     return out;
 }
 

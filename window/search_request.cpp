@@ -8,7 +8,9 @@ namespace {
 
 class RequestWriter {
 public:
-    explicit RequestWriter(UINT codePage) : codePage_(codePage) { text_.reserve(2048); }
+    // valueLength: the characters of all values together. A UTF-16 unit becomes at most
+    // three UTF-8 bytes, so three wire characters: the text is allocated once.
+    RequestWriter(UINT codePage, size_t valueLength) : codePage_(codePage) { text_.reserve(2048 + 3 * valueLength); }
 
     void Line(std::wstring_view line) {
         text_ += line;
@@ -53,7 +55,12 @@ const wchar_t* YesNo(bool yes) { return yes ? L"    <use>yes</use>" : L"    <use
 }  // namespace
 
 std::wstring BuildSearchRequest(const SearchFields& f, UINT codePage) {
-    RequestWriter w(codePage);
+    size_t valueLength = 0;
+    for (const std::wstring* value : {&f.ComboBox1, &f.Edit1, &f.Edit2, &f.Edit3, &f.Edit4, &f.Edit5, &f.Edit6,
+                                      &f.Edit7, &f.Edit8}) {
+        valueLength += value->size();
+    }
+    RequestWriter w(codePage, valueLength);
     w.Line(L"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>");
     w.Line(L"<ParamsForVarnel>");
     w.Line(L"  <Locality>");
