@@ -2,7 +2,10 @@
 // operation measured in the same run. One line per figure, as a row of the table in
 // bench/RESULTS.md.
 #include "micro.h"
+#include "processes.h"
 #include "program_error.h"
+#include "round_trip.h"
+#include "start_up.h"
 #include "win32.h"
 
 #include <cstdio>
@@ -13,10 +16,22 @@ namespace {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: varnel-bench requests | answer\n"
-                 "  requests    the search request against expat alone\n"
-                 "  answer      a full court answer read and decoded, against a copy and one conversion\n");
+                 "usage: varnel-bench MODE [ARGUMENTS]\n"
+                 "  requests                    the search request against expat alone\n"
+                 "  answer                      a full court answer read and decoded, against a copy and one conversion\n"
+                 "  round-trip DEMO SERVER      Button1 to the answer in Memo1, against a message ping-pong\n"
+                 "  start-up DEMO EMPTY         start to an idle visible window, against one empty window\n"
+                 "  wait-idle CLASS             waits for a visible window of CLASS whose program waits for input\n"
+                 "  close CLASS                 closes every window of CLASS\n"
+                 "  echo                        the ping-pong peer (started by round-trip)\n"
+                 "Paths may be Unix paths.\n");
     return 2;
+}
+
+std::wstring SelfPath() {
+    wchar_t path[MAX_PATH * 4];
+    const DWORD n = ::GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    return std::wstring(path, n);
 }
 
 }  // namespace
@@ -24,11 +39,22 @@ int Usage() {
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return Usage();
     const std::wstring mode = argv[1];
+    const auto argument = [&](int i) { return bench::WindowsPath(i < argc ? argv[i] : L""); };
     try {
         if (mode == L"requests") {
             bench::RunRequestFigures();
         } else if (mode == L"answer") {
             bench::RunAnswerFigures();
+        } else if (mode == L"round-trip" && argc == 4) {
+            bench::RunRoundTripFigure(argument(2), argument(3), SelfPath());
+        } else if (mode == L"start-up" && argc == 4) {
+            bench::RunStartUpFigure(argument(2), argument(3));
+        } else if (mode == L"wait-idle" && argc == 3) {
+            return bench::WaitForIdleWindow(argv[2]);
+        } else if (mode == L"close" && argc == 3) {
+            return bench::CloseWindows(argv[2]);
+        } else if (mode == L"echo") {
+            return bench::RunEcho();
         } else {
             return Usage();
         }
