@@ -5,7 +5,7 @@
 //
 // A test target gets the server's path with varnel_use_sample_server(target) (defined
 // in sample_server/CMakeLists.txt). Only one server can run in the shared Wine session,
-// so such tests take the CTest resource lock "varnel_server".
+// so such tests must not be PURE: the others hold the lock "varnel_peer" in turn.
 #pragma once
 
 #include "handles.h"
