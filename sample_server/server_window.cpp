@@ -237,7 +237,9 @@ void ServerWindow::OnSendChosen() {
 
 LRESULT ServerWindow::OnCopyData(const COPYDATASTRUCT& data) {
     if (data.dwData != kHandOverArguments) return FALSE;
-    const std::wstring arguments(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
+    const std::wstring arguments = data.lpData ? std::wstring(static_cast<const wchar_t*>(data.lpData),
+                                                              data.cbData / sizeof(wchar_t))
+                                               : std::wstring();
     Guarded(L"Повторный запуск", [&] { ActOnArguments(arguments, true); });
     if (::IsIconic(window_)) ::ShowWindow(window_, SW_RESTORE);
     ::SetForegroundWindow(window_);
@@ -298,8 +300,14 @@ void ServerWindow::Log(std::wstring_view line) {
 }
 
 void ServerWindow::LogLines(std::wstring_view indent, const std::vector<std::wstring>& lines, size_t maxLines) {
+    // Drawn once at the end: repainting after every line made each answer take a
+    // noticeable fraction of a second.
+    HWND log = Control(kLogListId);
+    ::SendMessageW(log, WM_SETREDRAW, FALSE, 0);
     for (size_t i = 0; i < lines.size() && i < maxLines; ++i) Log(std::wstring(indent) + lines[i]);
     if (lines.size() > maxLines) Log(std::wstring(indent) + L"… ещё строк: " + std::to_wstring(lines.size() - maxLines));
+    ::SendMessageW(log, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(log, nullptr, TRUE);
 }
 
 }  // namespace sample_server
