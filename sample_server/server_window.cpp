@@ -292,20 +292,33 @@ void ServerWindow::ShowMatches(const Search& search, std::vector<Match> matches,
 }
 
 void ServerWindow::Log(std::wstring_view line) {
+    AppendToLog(line);
+    ShowLogEnd();
+}
+
+void ServerWindow::AppendToLog(std::wstring_view line) {
     HWND log = Control(kLogListId);
     if (!log) return;
-    while (::SendMessageW(log, LB_GETCOUNT, 0, 0) >= kMaxLogLines) ::SendMessageW(log, LB_DELETESTRING, 0, 0);
-    const LRESULT at = ::SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(SafeForDisplay(line).c_str()));
-    if (at >= 0) ::SendMessageW(log, LB_SETTOPINDEX, static_cast<WPARAM>(at), 0);
+    if (::SendMessageW(log, LB_GETCOUNT, 0, 0) >= kMaxLogLines) ::SendMessageW(log, LB_DELETESTRING, 0, 0);
+    ::SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(SafeForDisplay(line).c_str()));
+}
+
+void ServerWindow::ShowLogEnd() {
+    HWND log = Control(kLogListId);
+    const LRESULT count = ::SendMessageW(log, LB_GETCOUNT, 0, 0);
+    if (count > 0) ::SendMessageW(log, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
 }
 
 void ServerWindow::LogLines(std::wstring_view indent, const std::vector<std::wstring>& lines, size_t maxLines) {
-    // Drawn once at the end: repainting after every line made each answer take a
-    // noticeable fraction of a second.
+    // Drawn and scrolled once at the end: doing it after every line made each answer
+    // take a noticeable fraction of a second under Wine.
     HWND log = Control(kLogListId);
     ::SendMessageW(log, WM_SETREDRAW, FALSE, 0);
-    for (size_t i = 0; i < lines.size() && i < maxLines; ++i) Log(std::wstring(indent) + lines[i]);
-    if (lines.size() > maxLines) Log(std::wstring(indent) + L"… ещё строк: " + std::to_wstring(lines.size() - maxLines));
+    for (size_t i = 0; i < lines.size() && i < maxLines; ++i) AppendToLog(std::wstring(indent) + lines[i]);
+    if (lines.size() > maxLines) {
+        AppendToLog(std::wstring(indent) + L"… ещё строк: " + std::to_wstring(lines.size() - maxLines));
+    }
+    ShowLogEnd();
     ::SendMessageW(log, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(log, nullptr, TRUE);
 }

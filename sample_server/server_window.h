@@ -48,6 +48,8 @@ private:
     void ShowMatches(const Search& search, std::vector<Match> matches, WPARAM code, LPARAM client);
 
     void Log(std::wstring_view line);
+    void AppendToLog(std::wstring_view line);
+    void ShowLogEnd();
     void LogLines(std::wstring_view indent, const std::vector<std::wstring>& lines, size_t maxLines);
     HWND Control(int id) const { return ::GetDlgItem(window_, id); }
 
