@@ -124,12 +124,7 @@ LRESULT ServerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     switch (message) {
         case WM_CREATE: Guarded(L"Создание окна", [&] { OnCreate(); }); return 0;
         case WM_SIZE: OnSize(LOWORD(lParam), HIWORD(lParam)); return 0;
-        case WM_COMMAND:
-            if (LOWORD(wParam) == kSendChosenId) Guarded(L"Отправка выбранного", [&] { OnSendChosen(); });
-            if (LOWORD(wParam) == kMatchesListId && HIWORD(wParam) == LBN_DBLCLK) {
-                Guarded(L"Отправка выбранного", [&] { OnSendChosen(); });
-            }
-            return 0;
+        case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
         case WM_COPYDATA: return OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         case WM_GETMINMAXINFO: reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {480, 360}; return 0;
         case WM_DESTROY: ::PostQuitMessage(0); return 0;
@@ -151,6 +146,7 @@ void ServerWindow::Guarded(const wchar_t* what, Handler&& handler) noexcept {
             Log(Now() + L"  " + what + L": сбой: " + wire::DecodeUtf8(e.what()));
         } catch (...) {
         }
+    } catch (...) {
     }
 }
 
@@ -222,6 +218,12 @@ void ServerWindow::OnRequest(WPARAM code, LPARAM client) {
         return;
     }
     Answer(search, AnswerMode::Auto, matches.size(), matches, code, client);
+}
+
+void ServerWindow::OnCommand(int id, int notification) {
+    const bool send = (id == kSendChosenId && notification == BN_CLICKED) ||
+                      (id == kMatchesListId && notification == LBN_DBLCLK);
+    if (send) Guarded(L"Отправка выбранного", [&] { OnSendChosen(); });
 }
 
 void ServerWindow::OnSendChosen() {

@@ -40,6 +40,7 @@ private:
     void OnCreate();
     void OnSize(int width, int height);
     void OnRequest(WPARAM code, LPARAM client);
+    void OnCommand(int id, int notification);
     void OnSendChosen();
     LRESULT OnCopyData(const COPYDATASTRUCT& data);
 

@@ -10,8 +10,6 @@ namespace {
 
 constexpr const wchar_t* kSampleCode = L"01016433305000";
 
-std::wstring Utf16(std::string_view utf8) { return wire::DecodeUtf8(utf8); }
-
 }  // namespace
 
 TEST_F(SampleServerTest, TheWindowsDefaultRequestIsAnsweredAtOnceWithBodiesNamedVladimir) {
@@ -150,15 +148,4 @@ TEST_F(SampleServerTest, BadRequestBlocksAreNotAnsweredAndTheServerGoesOn) {
         client.WriteRequest(BuildSearchRequest(f));
         client.Notify();
     });
-}
-
-TEST_F(SampleServerTest, AnswersAreWireTextOfAUtf8Document) {
-    RunningServer server = RunningServer::Start();
-    TestClient client;
-    const auto answer = client.Ask(BuildSearchRequest(ByCode(kSampleCode)));
-    ASSERT_TRUE(answer);
-    const std::string bytes = wire::ToAnsiBytes(*answer);
-    EXPECT_EQ(bytes.size(), answer->size());  // one byte per character under code page 1251
-    EXPECT_NE(Utf16(bytes).find(L"<name>Владимирогорский городской суд</name>"), std::wstring::npos);
-    EXPECT_NE(DecodeAnswer(*answer).find(L"    <name>Владимирогорский городской суд</name>\n"), std::wstring::npos);
 }

@@ -103,11 +103,3 @@ TEST_F(InstallationRecordTest, ARecordWithANonStringValueIsAFailureNotAnOverwrit
     EXPECT_EQ(result.exitCode, 1u) << result.output;
     EXPECT_NE(result.output.find("CurrentVersion"), std::string::npos) << result.output;
 }
-
-TEST_F(InstallationRecordTest, TheRecordModesNeitherNeedNorDisturbARunningServer) {
-    RunningServer server = RunningServer::Start();
-    EXPECT_EQ(Run(L"--register").exitCode, 0u);
-    EXPECT_EQ(Run(L"--unregister").exitCode, 0u);
-    EXPECT_TRUE(server.IsRunning());
-    EXPECT_EQ(OfferedMatches(server.Window()), 0);
-}

@@ -223,7 +223,8 @@ public:
         PumpUntil([] { return true; }, 0);
     }
 
-    // Waits for the data-ready message and reads "Varnel2". Nothing when it does not come.
+    // Waits for the data-ready message to this client's window and reads "Varnel2".
+    // Nothing when it does not come.
     std::optional<std::wstring> WaitForAnswer(DWORD timeoutMs = 10000) {
         const UINT dataReady =
             CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady);
@@ -231,7 +232,10 @@ public:
         for (;;) {
             MSG message;
             while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (message.message == dataReady) return ReadAnswerBlock();
+                // The broadcast reaches every top-level window of this thread (Wine's
+                // IME window too), each copy at its own moment: counting only this
+                // window's copy keeps a late copy of one answer from passing for the next.
+                if (message.message == dataReady && message.hwnd == window_) return ReadAnswerBlock();
                 ::TranslateMessage(&message);
                 ::DispatchMessageW(&message);
             }
