@@ -38,7 +38,8 @@ public:
 
     // The text so far in wire form; the writer starts afresh.
     std::wstring Take() {
-        if (const auto at = wire::FindLoneSurrogate(text_)) text_[*at] = L'\uFFFD';
+        // A switch's value comes straight from the command line and may hold any UTF-16.
+        while (const auto at = wire::FindLoneSurrogate(text_)) text_[*at] = L'\uFFFD';
         std::wstring wire = wire::EncodeValue(text_, codePage_);
         text_.clear();
         return wire;

@@ -254,7 +254,6 @@ void ServerWindow::ActOnArguments(std::wstring_view arguments, bool handedOver) 
     if (!launch.unrecognised.empty()) {
         Log(L"    непонятные аргументы: «" + launch.unrecognised + L"»; ожидались -a:, -i: или -f: со значением.");
     }
-    if (launch.mode != LaunchMode::Window) Log(L"    --register и --unregister действуют только при первом запуске.");
     if (!launch.search) return;
     const Search search = SearchForSwitch(launch.search->letter, launch.search->value);
     std::vector<Match> matches = FindBodies(search, SampleDirectory());

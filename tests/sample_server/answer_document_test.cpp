@@ -82,6 +82,13 @@ TEST(AnswerDocument, EscapesWhatTheRequestSentAndEchoesItBack) {
     EXPECT_TRUE(a.bodies.empty());
 }
 
+TEST(AnswerDocument, LoneSurrogatesFromACommandLineBecomeReplacementCharacters) {
+    const Search search = SearchForSwitch(L'a', std::wstring(L"a\xD800" L"b\xDC00", 4));
+    const sample_answer::Answer a = sample_answer::Read(WithoutNul(WriteAnswer(search, AnswerMode::Chosen, 0, {})));
+    ASSERT_TRUE(a.wellFormed) << a.error;
+    EXPECT_EQ(a.search.at(L"name"), L"a\uFFFDb\uFFFD");
+}
+
 TEST(AnswerDocument, LongEchoesAreCutWithAnEllipsis) {
     const std::wstring longName(1000, L'ж');
     const WrittenAnswer written = WriteAnswer(SearchForSwitch(L'a', longName), AnswerMode::Auto, 0, {});
