@@ -36,7 +36,10 @@ void StartServer(const std::wstring& path) {
 
 bool EnsureServerAndNotify(HWND clientWindow, uint16_t code) {
     if (IsServerRunning()) {
-        if (HWND server = ::FindWindowW(kVarnelWindowClass, nullptr)) ::ShowWindow(server, SW_MAXIMIZE);
+        // Asynchronous: ShowWindow on another process's window waits until that
+        // process has handled it, which a busy or hung Varnel makes long. The show is
+        // queued ahead of the notice below, so Varnel is maximized before it reads it.
+        if (HWND server = ::FindWindowW(kVarnelWindowClass, nullptr)) ::ShowWindowAsync(server, SW_MAXIMIZE);
     } else {
         const std::wstring path = LookUpServerExecutable();
         if (!IsExistingFile(path)) return false;
