@@ -4,9 +4,11 @@
 #include "processes.h"
 #include "program_error.h"
 #include "protocol.h"
+#include "service_catalogue.h"
 #include "timing.h"
 
 #include <stdexcept>
+#include <vector>
 
 namespace bench {
 
@@ -53,16 +55,45 @@ Demo StartDemo(const std::wstring& path) {
     return demo;
 }
 
-// One click: empties the memo, posts the click, and waits until the memo's length is
-// that of the answer. Microseconds from the click to the answer.
-double ClickUntilAnswer(const Demo& demo, LRESULT answerLength) {
+// The moments of one click, in microseconds from posting it. The request notice and
+// the data-ready notice are broadcasts, so a top-level window of the bench sees them
+// too; they are taken from its queue between two polls of the memo.
+struct ClickTimes {
+    double requestSeen = -1;
+    double answerPublished = -1;
+    double memoFilled = -1;
+};
+
+// One click: empties the memo, posts the click, and asks the memo for its length until
+// it is that of the answer.
+ClickTimes ClickUntilAnswer(const Demo& demo, LRESULT answerLength, HWND listener) {
+    const UINT request = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
+    const UINT dataReady =
+        CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady);
+    MSG message;
+    while (::PeekMessageW(&message, listener, 0, 0, PM_REMOVE)) {
+    }
     ::SendMessageW(demo.memo1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+
+    ClickTimes times;
     const long long start = Now();
     ::PostMessageW(demo.button1, BM_CLICK, 0, 0);
-    while (::SendMessageW(demo.memo1, WM_GETTEXTLENGTH, 0, 0) != answerLength) {
-        if (MicrosecondsSince(start) > kAnswerTimeoutMs * 1000.0) throw ProgramError(L"No answer reached the memo");
+    for (;;) {
+        const bool filled = ::SendMessageW(demo.memo1, WM_GETTEXTLENGTH, 0, 0) == answerLength;
+        const double now = MicrosecondsSince(start);
+        while (::PeekMessageW(&message, listener, 0, 0, PM_REMOVE)) {
+            if (message.message == request && times.requestSeen < 0) times.requestSeen = now;
+            if (message.message == dataReady && times.answerPublished < 0) times.answerPublished = now;
+        }
+        if (filled) {
+            times.memoFilled = now;
+            return times;
+        }
+        if (now > kAnswerTimeoutMs * 1000.0) throw ProgramError(L"No answer reached the memo");
+        // Two cores serve the bench, the demo, the server and the wineserver: leave
+        // the processor to them between polls.
+        ::SwitchToThread();
     }
-    return MicrosecondsSince(start);
 }
 
 // The answer as the memo shows it once the data-ready notices of one click have all
@@ -124,7 +155,7 @@ int RunEcho() {
 void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& serverPath, const std::wstring& benchPath) {
     // The server first, so that every click finds it running and answering at once.
     Program server = Program::Start(serverPath);
-    server.WaitUntilIdleAndVisible(CustomPipes::kVarnelWindowClass);
+    const HWND serverWindow = server.WaitUntilIdleAndVisible(CustomPipes::kVarnelWindowClass);
     Demo demo = StartDemo(demoPath);
 
     Program echo = Program::Start(benchPath, L" echo");
@@ -140,15 +171,36 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
     if (answer.find(L"<?xml") != 0) throw ProgramError(L"The memo does not hold an XML answer");
     const LRESULT answerLength = static_cast<LRESULT>(answer.size());
 
+    // A top-level window (broadcasts reach only those) that hears both notices.
+    WNDCLASSW listenerClass{};
+    listenerClass.lpfnWndProc = ::DefWindowProcW;
+    listenerClass.hInstance = ::GetModuleHandleW(nullptr);
+    listenerClass.lpszClassName = L"VarnelBenchListener";
+    ::RegisterClassW(&listenerClass);
+    HWND listener = ::CreateWindowExW(0, listenerClass.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                      listenerClass.hInstance, nullptr);
+    CustomPipes::RegisterServiceMessages();
+
     constexpr int kWarmUps = 5, kRepetitions = 201;
+    std::vector<double> toRequest, toAnswer, toMemo;
     const Comparison c = CompareWithFloor(
         [&] {
-            const double time = ClickUntilAnswer(demo, answerLength);
-            // Let the notices of this click die down (one per top-level window of the
-            // demo), then make sure the answer was the whole one.
+            const ClickTimes times = ClickUntilAnswer(demo, answerLength, listener);
+            // Each click is timed from rest, as a person's would be: the server finishes
+            // logging, and the demo handles the other copies of the data-ready notice
+            // (one per top-level window of its thread). A sent message returns only
+            // when the receiving thread has finished what it was doing.
+            ::SendMessageW(serverWindow, WM_NULL, 0, 0);
             ::Sleep(20);
+            ::SendMessageW(demo.window, WM_NULL, 0, 0);
+            ::SendMessageW(serverWindow, WM_NULL, 0, 0);
             if (WindowText(demo.memo1) != answer) throw ProgramError(L"The memo holds another text than the answer");
-            return time;
+            if (times.requestSeen >= 0 && times.answerPublished >= times.requestSeen) {
+                toRequest.push_back(times.requestSeen);
+                toAnswer.push_back(times.answerPublished - times.requestSeen);
+                toMemo.push_back(times.memoFilled - times.answerPublished);
+            }
+            return times.memoFilled;
         },
         [&] { return pingPong.Once(); }, kWarmUps, kRepetitions);
 
@@ -156,6 +208,13 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
     std::snprintf(name, sizeof name, "Round trip: Button1 click to the answer in Memo1 (%zu characters)",
                   answer.size());
     PrintFigure(name, "ping-pong of one registered message", c, kRepetitions, 3.0, 5000);
+    const auto part = [&](const char* partName, const std::vector<double>& samples) {
+        PrintFigure(partName, "ping-pong of one registered message", {Median(samples), c.floorMedian},
+                    static_cast<int>(samples.size()), 0);
+    };
+    part("- of which: click to the request notice (demo)", toRequest);
+    part("- of which: request notice to the data-ready notice (sample server)", toAnswer);
+    part("- of which: data-ready notice to the answer in Memo1 (demo)", toMemo);
 
     echo.Stop();
     demo.program.Stop();
