@@ -1,0 +1,40 @@
+// The program entry: one user-interface thread, one window, exit code 0.
+#include "Unit2.h"
+#include "application.h"
+#include "resource.h"
+#include "win32.h"
+
+#include <objbase.h>
+
+namespace {
+
+// The user-interface thread's single-threaded apartment, for the program's lifetime.
+class ComApartment {
+public:
+    ComApartment() noexcept : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (initialized_) ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialized_;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    const ComApartment apartment;
+    Application application(kApplicationTitle);
+    application.SetIcon(::LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAIN_ICON)));
+    try {
+        TfrmMain frmMain(application, instance);
+        frmMain.Show(showCommand);
+        application.Run();
+    } catch (...) {
+        application.ShowCurrentError();
+    }
+    // The program ends with 0 however it ended: closing is its only way out.
+    return 0;
+}

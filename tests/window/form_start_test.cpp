@@ -1,0 +1,279 @@
+// Start-up and the initial state of varnel-demo.exe, seen from outside.
+#include "gui_test_support.h"
+
+#include <vector>
+
+using namespace ControlId;
+
+namespace {
+
+struct Expected {
+    int id;
+    const wchar_t* text;
+};
+
+void ExpectTexts(const gui::DemoProcess& demo, std::initializer_list<Expected> expected) {
+    for (const Expected& e : expected) {
+        const HWND control = demo.Control(e.id);
+        ASSERT_NE(control, nullptr) << "control " << e.id;
+        EXPECT_EQ(gui::TextOf(control), e.text) << "control " << e.id;
+    }
+}
+
+// Radio group items: their texts and which one is checked.
+void ExpectRadioGroup(const gui::DemoProcess& demo, int group, const wchar_t* caption,
+                      std::initializer_list<const wchar_t*> items, int checked) {
+    const HWND groupWindow = demo.Control(group);
+    ASSERT_NE(groupWindow, nullptr);
+    EXPECT_EQ(gui::TextOf(groupWindow), caption);
+    int index = 0;
+    for (const wchar_t* item : items) {
+        const HWND button = ::GetDlgItem(groupWindow, RadioGroupItem(group, index));
+        ASSERT_NE(button, nullptr) << "item " << index << " of group " << group;
+        EXPECT_EQ(gui::TextOf(button), item);
+        EXPECT_EQ(gui::IsChecked(button), index == checked) << "item " << index << " of group " << group;
+        ++index;
+    }
+    EXPECT_EQ(::GetDlgItem(groupWindow, RadioGroupItem(group, index)), nullptr) << "no further items";
+}
+
+RECT ClientRectIn(HWND window, HWND parent) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+class FormStart : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveServerRecord();
+        ASSERT_NE(demo_.MainWindow(), nullptr) << "no TfrmMain window appeared";
+    }
+    gui::DemoProcess demo_{DemoExe()};
+};
+
+TEST_F(FormStart, MainWindowIsATopLevelSizeableWindowWithTheCaptionAndTheTaskbarButton) {
+    const HWND main = demo_.MainWindow();
+    EXPECT_EQ(gui::ClassOf(main), L"TfrmMain");
+    EXPECT_EQ(gui::TextOf(main), L"Демонстрация интеграции программы с программой Varnel (www.varnel.example)");
+    EXPECT_EQ(::GetWindow(main, GW_OWNER), nullptr);
+    EXPECT_EQ(::GetParent(main), nullptr);
+    const LONG_PTR style = gui::StyleOf(main);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(::GetWindowLongPtrW(main, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+}
+
+TEST_F(FormStart, OpensCentredOnTheDesktop) {
+    RECT window{};
+    ::GetWindowRect(demo_.MainWindow(), &window);
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = ::GetSystemMetrics(SM_CXVIRTUALSCREEN), height = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    EXPECT_EQ(window.left, std::max<LONG>(left, left + width / 2 - (window.right - window.left) / 2));
+    EXPECT_EQ(window.top, std::max<LONG>(top, top + height / 2 - (window.bottom - window.top) / 2));
+}
+
+TEST_F(FormStart, ShowsThePageControlFillingTheClientAreaWithPageOneFirstAndTheFocusOnTheTabs) {
+    const HWND tabs = demo_.Control(PageControl1);
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(gui::TabTexts(demo_.Process(), tabs),
+              (std::vector<std::wstring>{L"Поиск", L"XML - файл", L"Описание", L"Запуск с параметрами"}));
+    EXPECT_EQ(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(::IsWindowVisible(demo_.Control(TabSheet1)));
+    EXPECT_FALSE(::IsWindowVisible(demo_.Control(TabSheet2)));
+    EXPECT_FALSE(::IsWindowVisible(demo_.Control(TabSheet3)));
+    EXPECT_FALSE(::IsWindowVisible(demo_.Control(TabSheet4)));
+
+    RECT client{};
+    ::GetClientRect(demo_.MainWindow(), &client);
+    const RECT tabRect = ClientRectIn(tabs, demo_.MainWindow());
+    EXPECT_EQ(tabRect.left, 0);
+    EXPECT_EQ(tabRect.top, 0);
+    EXPECT_EQ(tabRect.right, client.right);
+    EXPECT_EQ(tabRect.bottom, client.bottom);
+
+    EXPECT_TRUE(gui::WaitUntil([&] { return demo_.Focus() == tabs; }, 5000)) << "focus on " << demo_.Focus();
+}
+
+TEST_F(FormStart, PageOneHoldsItsControlsInTheirInitialState) {
+    ExpectTexts(demo_, {{GroupBox2, L" Исходные данные для запроса "},
+                        {RadioButton4, L"Искать по адресу самого суда или по адресу, входящего в территорию обслуживания суда"},
+                        {RadioButton5, L"Искать по наименованию суда (или иного органа)"},
+                        {RadioButton6, L"Искать по коду суда (или иного органа)"},
+                        {GroupBox1, L" Поиск по адресу "},
+                        {Label1, L"Субъект"}, {Label2, L"Район"}, {Label3, L"Город"},
+                        {Label4, L"Населенный пункт"}, {Label5, L"Улица"}, {Label6, L"Индекс"},
+                        {Edit1, L""}, {Edit2, L""}, {Edit3, L""}, {Edit4, L""}, {Edit5, L""}, {Edit6, L""},
+                        {Label8, L"Наименование / Фамилия"}, {Edit8, L"владимир"},
+                        {Label9, L"На каком языке искать"}, {Label7, L"Код суда"}, {Edit7, L""},
+                        {Label10, L"Что такое \"Код органа\"?"}, {Label11, L"Сайт программы Varnel"},
+                        {Label12, L"Страница загрузки библиотеки"}, {Button1, L"Отправить запрос в Varnel"}});
+    EXPECT_TRUE(gui::IsChecked(demo_.Control(RadioButton4)));
+    EXPECT_FALSE(gui::IsChecked(demo_.Control(RadioButton5)));
+    EXPECT_FALSE(gui::IsChecked(demo_.Control(RadioButton6)));
+    EXPECT_TRUE(gui::StyleOf(demo_.Control(RadioButton4)) & BS_MULTILINE) << "its caption wraps";
+
+    ExpectRadioGroup(demo_, RadioGroup2, L"Тип адреса", {L"Адрес самого органа", L"Адрес ответчика"}, 0);
+    ExpectRadioGroup(demo_, RadioGroup1, L" Способ ответа ",
+                     {L"Данные прислать автоматом", L"Данные прислать через интерфейс программы"}, 0);
+    ExpectRadioGroup(demo_, RadioGroup3, L"Тип ", {L"Наименование органа", L"Фамилия судьи"}, 0);
+
+    // The language box: disabled, showing "Russian", with its four items.
+    const HWND language = demo_.Control(ComboBox1);
+    EXPECT_FALSE(::IsWindowEnabled(language));
+    EXPECT_EQ(gui::TextOf(language), L"Russian");
+    ASSERT_EQ(::SendMessageW(language, CB_GETCOUNT, 0, 0), 4);
+    const wchar_t* const languages[] = {L"Russian", L"English", L"French", L"Bulgarian"};
+    for (int i = 0; i < 4; ++i) {
+        wchar_t item[64] = {};
+        ::SendMessageW(language, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+        EXPECT_STREQ(item, languages[i]);
+    }
+    EXPECT_TRUE(::IsWindowEnabled(demo_.Control(Button1)));
+
+    // Edit boxes have no length limit.
+    for (const int edit : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8}) {
+        EXPECT_GE(static_cast<uint64_t>(::SendMessageW(demo_.Control(edit), EM_GETLIMITTEXT, 0, 0)), 0x7FFFFFFEu)
+            << "edit " << edit;
+    }
+}
+
+TEST_F(FormStart, PagesTwoAndThreeHoldTheMemos) {
+    demo_.SelectPage(1);
+    const HWND memo1 = demo_.Control(Memo1);
+    EXPECT_TRUE(::IsWindowVisible(memo1));
+    EXPECT_EQ(gui::TextOf(memo1), L"");
+    const LONG_PTR style = gui::StyleOf(memo1);
+    EXPECT_TRUE(style & ES_MULTILINE);
+    EXPECT_FALSE(style & (WS_VSCROLL | WS_HSCROLL)) << "no scroll bars";
+    EXPECT_FALSE(style & ES_AUTOHSCROLL) << "long lines wrap";
+    EXPECT_FALSE(style & ES_READONLY);
+    RECT page{};
+    ::GetClientRect(demo_.Control(TabSheet2), &page);
+    const RECT memoRect = ClientRectIn(memo1, demo_.Control(TabSheet2));
+    EXPECT_EQ(memoRect.left, 3);
+    EXPECT_EQ(memoRect.top, 3);
+    EXPECT_EQ(page.right - memoRect.right, 3);
+    EXPECT_EQ(page.bottom - memoRect.bottom, 3);
+
+    demo_.SelectPage(2);
+    ExpectTexts(demo_, {{Label19, L"Программа Varnel"},
+                        {Label20, L"www.varnel.example"},
+                        {Memo2, L"Контактные данные:\r\n"
+                                L"\r\n"
+                                L"Цена инструмента для доступа к базе данных Varnel: бесплатно. \r\n"
+                                L"Программа Varnel всеми пользователями, при необходимости, приобретается платно.\r\n"
+                                L"\r\n"}});
+    const HWND memo2 = demo_.Control(Memo2);
+    EXPECT_TRUE(::IsWindowVisible(memo2));
+    EXPECT_EQ(::SendMessageW(memo2, EM_GETLINECOUNT, 0, 0), 6) << "four lines and two empty ones";
+    ::GetClientRect(demo_.Control(TabSheet3), &page);
+    const RECT memo2Rect = ClientRectIn(memo2, demo_.Control(TabSheet3));
+    EXPECT_EQ(memo2Rect.top, 33);
+    EXPECT_EQ(page.bottom - memo2Rect.bottom, 3) << "kept at the bottom of the page";
+    EXPECT_EQ(page.right - memo2Rect.right, 3);
+}
+
+TEST_F(FormStart, PageFourHoldsTheLaunchControlsAndButton2IsWhole) {
+    demo_.SelectPage(3);
+    ExpectTexts(demo_, {{RadioButton1, L"Запуск Varnel с передачей наименования"},
+                        {Label13, L"Наименование органа"}, {Edit9, L""}, {Label14, L"Пример"},
+                        {RadioButton2, L"Запуск Varnel с передачей кода органа"},
+                        {Label15, L"Код органа"}, {Edit10, L""}, {Edit12, L"01016433305000"}, {Label16, L"Пример"},
+                        {RadioButton3, L"Запуск Varnel с передачей фамилии должностного лица"},
+                        {Label17, L"Фамилия должностного лица органа"}, {Edit11, L""}, {Label18, L"Пример"},
+                        {Button2, L"Открыть Varnel"}});
+    EXPECT_TRUE(gui::IsChecked(demo_.Control(RadioButton1)));
+    EXPECT_FALSE(gui::IsChecked(demo_.Control(RadioButton2)));
+    EXPECT_FALSE(gui::IsChecked(demo_.Control(RadioButton3)));
+
+    const HWND page = demo_.Control(TabSheet4);
+    RECT pageClient{};
+    ::GetClientRect(page, &pageClient);
+    const RECT button = ClientRectIn(demo_.Control(Button2), page);
+    EXPECT_TRUE(::IsWindowVisible(demo_.Control(Button2)));
+    EXPECT_LE(button.bottom, pageClient.bottom) << "Button2 is cut off by the page";
+    EXPECT_GT(button.bottom - button.top, 0);
+}
+
+TEST_F(FormStart, TabMovesThroughPageOneInItsTabOrder) {
+    const HWND tabs = demo_.Control(PageControl1);
+    ASSERT_TRUE(gui::WaitUntil([&] { return demo_.Focus() == tabs; }, 5000));
+    const HWND rg1 = ::GetDlgItem(demo_.Control(RadioGroup1), RadioGroupItem(RadioGroup1, 0));
+    const HWND rg2 = ::GetDlgItem(demo_.Control(RadioGroup2), RadioGroupItem(RadioGroup2, 0));
+    const HWND rg3 = ::GetDlgItem(demo_.Control(RadioGroup3), RadioGroupItem(RadioGroup3, 0));
+    // ComboBox1 is disabled, so the Tab key passes it by.
+    const std::vector<HWND> expected = {demo_.Control(Button1), rg1, rg2, demo_.Control(Edit7), demo_.Control(Edit8),
+                                        rg3, demo_.Control(Edit1), demo_.Control(Edit2), demo_.Control(Edit3),
+                                        demo_.Control(Edit4), demo_.Control(Edit5), demo_.Control(Edit6),
+                                        demo_.Control(RadioButton4), tabs};
+    for (size_t step = 0; step < expected.size(); ++step) {
+        ::PostMessageW(demo_.Focus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
+        ASSERT_TRUE(gui::WaitUntil([&] { return demo_.Focus() == expected[step]; }, 5000))
+            << "step " << step << ": the focus is on control " << ::GetDlgCtrlID(demo_.Focus());
+    }
+}
+
+TEST_F(FormStart, TabMovesThroughPageFourInItsTabOrder) {
+    demo_.SelectPage(3);
+    const HWND tabs = demo_.Control(PageControl1);
+    ASSERT_TRUE(gui::WaitUntil([&] { return demo_.Focus() == tabs; }, 5000));
+    // Only the checked radio button is a tab stop, as with the system's radio buttons.
+    const std::vector<HWND> expected = {demo_.Control(Button2), demo_.Control(Edit9), demo_.Control(RadioButton1),
+                                        demo_.Control(Edit10), demo_.Control(Edit11), demo_.Control(Edit12), tabs};
+    for (size_t step = 0; step < expected.size(); ++step) {
+        ::PostMessageW(demo_.Focus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
+        ASSERT_TRUE(gui::WaitUntil([&] { return demo_.Focus() == expected[step]; }, 5000))
+            << "step " << step << ": the focus is on control " << ::GetDlgCtrlID(demo_.Focus());
+    }
+}
+
+TEST_F(FormStart, CreatesARequestBlockOf16384WritableBytesNamedByTheWindowHandle) {
+    RequestBlockView block(demo_.MainWindow());
+    ASSERT_TRUE(block.IsOpen()) << "no block named " << std::string(gui::RequestBlockNameOf(demo_.MainWindow()).begin(),
+                                                                      gui::RequestBlockNameOf(demo_.MainWindow()).end());
+    MEMORY_BASIC_INFORMATION region{};
+    ASSERT_TRUE(::VirtualQuery(block.Characters(), &region, sizeof region));
+    EXPECT_EQ(region.RegionSize, CustomPipes::kRequestBlockSize);
+    block.Characters()[0] = L'x';
+    block.Characters()[8191] = L'y';
+    EXPECT_EQ(block.Characters()[0], L'x');
+    EXPECT_EQ(block.Characters()[8191], L'y');
+    // The block is exactly 16384 bytes: a larger view does not fit.
+    UniqueMapView tooLarge(::MapViewOfFile(block.Mapping(), FILE_MAP_READ, 0, 0, CustomPipes::kRequestBlockSize + 1));
+    EXPECT_FALSE(tooLarge);
+}
+
+TEST_F(FormStart, ClosingTheWindowEndsTheProgramWithExitCodeZero) {
+    EXPECT_EQ(demo_.CloseAndWait(), 0u);
+}
+
+TEST(FormInstances, TwoInstancesHaveTwoWindowsAndTwoRequestBlocks) {
+    gui::DemoProcess first(DemoExe());
+    gui::DemoProcess second(DemoExe());
+    ASSERT_NE(first.MainWindow(), nullptr);
+    ASSERT_NE(second.MainWindow(), nullptr);
+    ASSERT_NE(first.MainWindow(), second.MainWindow());
+    RequestBlockView firstBlock(first.MainWindow());
+    RequestBlockView secondBlock(second.MainWindow());
+    ASSERT_TRUE(firstBlock.IsOpen());
+    ASSERT_TRUE(secondBlock.IsOpen());
+    firstBlock.Characters()[0] = L'1';
+    secondBlock.Characters()[0] = L'2';
+    EXPECT_EQ(firstBlock.Characters()[0], L'1');
+    EXPECT_EQ(secondBlock.Characters()[0], L'2');
+    EXPECT_EQ(first.CloseAndWait(), 0u);
+    EXPECT_EQ(second.CloseAndWait(), 0u);
+}
+
+TEST(FormShowCommand, AMaximizedStartOpensMaximized) {
+    gui::DemoProcess demo(DemoExe(), SW_SHOWMAXIMIZED);
+    ASSERT_NE(demo.MainWindow(), nullptr);
+    EXPECT_TRUE(::IsZoomed(demo.MainWindow()));
+    EXPECT_EQ(demo.CloseAndWait(), 0u);
+}

@@ -1,0 +1,126 @@
+#include "program_error.h"
+#include "protocol.h"
+#include "request_block.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A handle value no window of this test has: only its digits matter to the block.
+HWND FakeWindow(uintptr_t value) { return reinterpret_cast<HWND>(value); }
+
+// Another view of the block, as Varnel opens it: by name.
+class PeerView {
+public:
+    explicit PeerView(const std::wstring& name)
+        : mapping_(::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, name.c_str())),
+          view_(mapping_ ? ::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, CustomPipes::kRequestBlockSize)
+                         : nullptr) {}
+    bool IsOpen() const { return view_ != nullptr; }
+    wchar_t* Characters() const { return static_cast<wchar_t*>(view_.get()); }
+    void Fill(wchar_t c) const { std::wmemset(Characters(), c, CustomPipes::kRequestBlockSize / 2); }
+    std::wstring Prefix(size_t characters) const { return std::wstring(Characters(), characters); }
+
+private:
+    UniqueHandle mapping_;
+    UniqueMapView view_;
+};
+
+std::wstring Request(size_t characters, wchar_t c = L'r') { return std::wstring(characters, c) + L'\0'; }
+
+}  // namespace
+
+TEST(RequestBlockName, IsTheHandleAsUnsignedDecimal) {
+    EXPECT_EQ(RequestBlockName(FakeWindow(0x10070)), L"65648");
+    EXPECT_EQ(RequestBlockName(FakeWindow(0x80000000u)), L"2147483648");  // no sign
+    EXPECT_EQ(RequestBlockName(FakeWindow(0xFFFFFFFFu)), L"4294967295");
+    EXPECT_EQ(RequestBlockName(FakeWindow(7)), L"7");
+}
+
+TEST(RequestBlock, IsCreatedUnderTheWindowsNameWith16384WritableBytes) {
+    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110001));
+    ASSERT_TRUE(block.IsMapped());
+    PeerView peer(RequestBlockName(FakeWindow(0x7A110001)));
+    ASSERT_TRUE(peer.IsOpen());
+    MEMORY_BASIC_INFORMATION region{};
+    ASSERT_TRUE(::VirtualQuery(peer.Characters(), &region, sizeof region));
+    EXPECT_GE(region.RegionSize, CustomPipes::kRequestBlockSize);
+    peer.Characters()[8191] = L'z';
+    EXPECT_EQ(peer.Characters()[8191], L'z');
+}
+
+TEST(RequestBlock, WritesTheRequestWithItsNulAndLeavesTheBytesAfterIt) {
+    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110002));
+    PeerView peer(RequestBlockName(FakeWindow(0x7A110002)));
+    ASSERT_TRUE(peer.IsOpen());
+    peer.Fill(L'#');
+
+    block.Write(Request(100, L'L'));
+    EXPECT_EQ(peer.Prefix(101), Request(100, L'L'));
+    EXPECT_EQ(peer.Characters()[101], L'#');
+
+    // A shorter request after a longer one: the longer one's tail stays after the NUL.
+    block.Write(Request(10, L's'));
+    EXPECT_EQ(peer.Prefix(11), Request(10, L's'));
+    EXPECT_EQ(peer.Prefix(101).substr(11), std::wstring(89, L'L') + L'\0');
+}
+
+TEST(RequestBlock, Takes8191CharactersAndRefuses8192WithoutWriting) {
+    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110003));
+    PeerView peer(RequestBlockName(FakeWindow(0x7A110003)));
+    ASSERT_TRUE(peer.IsOpen());
+    peer.Fill(L'#');
+
+    block.Write(Request(CustomPipes::kMaxRequestCharacters));
+    EXPECT_EQ(peer.Prefix(8192), Request(8191));
+
+    peer.Fill(L'#');
+    try {
+        block.Write(Request(8192));
+        FAIL() << "an 8192-character request was accepted";
+    } catch (const ProgramError& e) {
+        EXPECT_NE(e.Text().find(L"8192"), std::wstring::npos) << "the text names the request's length";
+        EXPECT_NE(e.Text().find(L"8191"), std::wstring::npos) << "the text names the limit";
+    }
+    EXPECT_EQ(peer.Prefix(8192), std::wstring(8192, L'#'));
+}
+
+TEST(RequestBlock, AnExistingBlockOfTheNameIsUsed) {
+    const std::wstring name = RequestBlockName(FakeWindow(0x7A110004));
+    UniqueHandle existing(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                               CustomPipes::kRequestBlockSize, name.c_str()));
+    ASSERT_TRUE(existing);
+    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110004));
+    ASSERT_TRUE(block.IsMapped());
+    block.Write(Request(3, L'e'));
+    PeerView peer(name);
+    EXPECT_EQ(peer.Prefix(4), Request(3, L'e'));
+}
+
+TEST(RequestBlock, WithoutABlockWritingRaisesAClearErrorAndWritesNothing) {
+    // A block of that name that is too small cannot be mapped at 16384 bytes.
+    const std::wstring name = RequestBlockName(FakeWindow(0x7A110005));
+    UniqueHandle tooSmall(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name.c_str()));
+    ASSERT_TRUE(tooSmall);
+    UniqueMapView small(::MapViewOfFile(tooSmall.get(), FILE_MAP_WRITE, 0, 0, 4096));
+    ASSERT_TRUE(small);
+    std::memset(small.get(), 0x23, 4096);
+
+    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110005));
+    EXPECT_FALSE(block.IsMapped());
+    try {
+        block.Write(Request(5));
+        FAIL() << "a request was written without a block";
+    } catch (const ProgramError& e) {
+        EXPECT_NE(e.Text().find(L"request block"), std::wstring::npos) << std::string(e.what());
+        EXPECT_NE(e.Text().find(name), std::wstring::npos) << "the text names the block";
+    }
+    EXPECT_EQ(static_cast<const unsigned char*>(small.get())[0], 0x23);
+
+    RequestBlock none;
+    EXPECT_THROW(none.Write(Request(5)), ProgramError);
+}

@@ -1,0 +1,153 @@
+// Button1 "Отправить запрос в Varnel" with Varnel not installed: the request still
+// reaches the request block, and nothing else happens.
+#include "error_text.h"
+#include "gui_test_support.h"
+#include "program_error.h"
+#include "search_request.h"
+
+using namespace ControlId;
+
+namespace {
+
+// The request built in this process from the page's fields, as Varnel will read it.
+std::wstring ExpectedRequest(const SearchFields& fields) { return BuildSearchRequest(fields); }
+
+SearchFields WithName(std::wstring name) {
+    SearchFields fields;
+    fields.Edit8 = std::move(name);
+    return fields;
+}
+
+}  // namespace
+
+class SendButton : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveServerRecord();
+        ASSERT_NE(demo_.MainWindow(), nullptr);
+        ASSERT_TRUE(block_.IsOpen());
+        block_.Fill(L'#');
+    }
+    void Press() {
+        ASSERT_TRUE(gui::ClickAndWait(demo_.Control(Button1)));
+        EXPECT_FALSE(demo_.HasMessageBox(kTitle)) << gui::MessageBoxText(demo_.WaitForMessageBox(kTitle, 0));
+    }
+
+    gui::DemoProcess demo_{DemoExe()};
+    RequestBlockView block_{demo_.MainWindow()};
+};
+
+TEST_F(SendButton, WritesThePagesRequestWithItsNulIntoTheBlock) {
+    Press();
+    const std::wstring request = ExpectedRequest(SearchFields{});
+    EXPECT_EQ(block_.Prefix(request.size()), request);
+    EXPECT_EQ(block_.Characters()[request.size()], L'#') << "nothing is written after the NUL";
+}
+
+TEST_F(SendButton, TakesEveryFieldOfPageOne) {
+    gui::SetText(demo_.Control(Edit1), L"Владимирская обл.");
+    gui::SetText(demo_.Control(Edit2), L"Суздальский");
+    gui::SetText(demo_.Control(Edit3), L"Суздаль");
+    gui::SetText(demo_.Control(Edit4), L"Кидекша");
+    gui::SetText(demo_.Control(Edit5), L"Ленина");
+    gui::SetText(demo_.Control(Edit6), L"601293");
+    gui::SetText(demo_.Control(Edit7), L"33RS0001");
+    gui::SetText(demo_.Control(Edit8), L"Иванов");
+    gui::ClickAndWait(demo_.Control(RadioButton6));
+    gui::ClickAndWait(::GetDlgItem(demo_.Control(RadioGroup1), RadioGroupItem(RadioGroup1, 1)));
+    gui::ClickAndWait(::GetDlgItem(demo_.Control(RadioGroup2), RadioGroupItem(RadioGroup2, 1)));
+    gui::ClickAndWait(::GetDlgItem(demo_.Control(RadioGroup3), RadioGroupItem(RadioGroup3, 1)));
+    ASSERT_FALSE(gui::IsChecked(demo_.Control(RadioButton4))) << "the radio buttons exclude each other";
+    Press();
+
+    SearchFields fields;
+    fields.Edit1 = L"Владимирская обл.";
+    fields.Edit2 = L"Суздальский";
+    fields.Edit3 = L"Суздаль";
+    fields.Edit4 = L"Кидекша";
+    fields.Edit5 = L"Ленина";
+    fields.Edit6 = L"601293";
+    fields.Edit7 = L"33RS0001";
+    fields.Edit8 = L"Иванов";
+    fields.RadioButton4 = false;
+    fields.RadioButton6 = true;
+    fields.RadioGroup1 = 1;
+    fields.RadioGroup2 = 1;
+    fields.RadioGroup3 = 1;
+    const std::wstring request = ExpectedRequest(fields);
+    EXPECT_EQ(block_.Prefix(request.size()), request);
+}
+
+TEST_F(SendButton, TwoPressesLeaveOneCompleteRequest) {
+    Press();
+    Press();
+    const std::wstring request = ExpectedRequest(SearchFields{});
+    EXPECT_EQ(block_.Prefix(request.size()), request);
+    EXPECT_EQ(block_.Characters()[request.size()], L'#') << "the second request is not appended";
+}
+
+TEST_F(SendButton, AShortRequestAfterALongOneLeavesTheLongOnesTailAfterTheNul) {
+    gui::SetText(demo_.Control(Edit8), std::wstring(500, L'д'));
+    Press();
+    const std::wstring longRequest = ExpectedRequest(WithName(std::wstring(500, L'д')));
+    gui::SetText(demo_.Control(Edit8), L"x");
+    Press();
+    const std::wstring shortRequest = ExpectedRequest(WithName(L"x"));
+    ASSERT_LT(shortRequest.size(), longRequest.size());
+    EXPECT_EQ(block_.Prefix(shortRequest.size()), shortRequest);
+    EXPECT_EQ(block_.Prefix(longRequest.size()).substr(shortRequest.size()), longRequest.substr(shortRequest.size()));
+}
+
+TEST_F(SendButton, Sends8191CharactersAndRefuses8192WithTheBlockUntouched) {
+    // The name is the only field that grows: find the name length for 8191 characters.
+    const size_t base = ExpectedRequest(WithName(L"")).size() - 1;
+    const std::wstring longest(CustomPipes::kMaxRequestCharacters - base, L'a');
+    ASSERT_EQ(ExpectedRequest(WithName(longest)).size() - 1, 8191u);
+
+    gui::SetText(demo_.Control(Edit8), longest);
+    Press();
+    const std::wstring request = ExpectedRequest(WithName(longest));
+    EXPECT_EQ(block_.Prefix(8192), request);
+
+    block_.Fill(L'#');
+    gui::SetText(demo_.Control(Edit8), longest + L"a");
+    gui::Click(demo_.Control(Button1));
+    const HWND box = demo_.WaitForMessageBox(kTitle);
+    ASSERT_NE(box, nullptr) << "no error display for an 8192-character request";
+    const std::wstring text = gui::MessageBoxText(box);
+    EXPECT_NE(text.find(L"8192"), std::wstring::npos) << "the message names the length";
+    EXPECT_NE(text.find(L"8191"), std::wstring::npos) << "the message names the limit";
+    gui::CloseMessageBox(box);
+    ASSERT_TRUE(gui::WaitUntil([&] { return !demo_.HasMessageBox(kTitle); }));
+    EXPECT_EQ(block_.Prefix(8192), std::wstring(8192, L'#')) << "nothing was written";
+}
+
+TEST_F(SendButton, ARequestThatIsNotWellFormedGoesToTheErrorDisplayAndNothingIsWritten) {
+    gui::SetText(demo_.Control(Edit8), L"a & b");
+    gui::Click(demo_.Control(Button1));
+    const HWND box = demo_.WaitForMessageBox(kTitle);
+    ASSERT_NE(box, nullptr);
+
+    std::wstring expected;
+    try {
+        BuildSearchRequest(WithName(L"a & b"));
+    } catch (const ProgramError& e) {
+        expected = ErrorDisplayText(e.Text());
+    }
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(gui::MessageBoxText(box), expected);
+    EXPECT_EQ(::GetWindow(box, GW_OWNER), demo_.MainWindow()) << "owned by the active window";
+    const auto buttons = gui::MessageBoxButtons(box);
+    ASSERT_EQ(buttons.size(), 1u) << "a single OK button";
+    EXPECT_EQ(::GetDlgCtrlID(buttons[0]), IDOK);
+
+    gui::CloseMessageBox(box);
+    ASSERT_TRUE(gui::WaitUntil([&] { return !demo_.HasMessageBox(kTitle); }));
+    EXPECT_EQ(block_.Characters()[0], L'#');
+
+    // The window stays usable: a valid request goes through afterwards.
+    gui::SetText(demo_.Control(Edit8), L"b");
+    Press();
+    const std::wstring request = ExpectedRequest(WithName(L"b"));
+    EXPECT_EQ(block_.Prefix(request.size()), request);
+}

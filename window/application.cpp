@@ -1,0 +1,58 @@
+#include "application.h"
+
+#include "error_text.h"
+#include "program_error.h"
+
+#include <exception>
+
+const wchar_t* const kApplicationTitle = L"Демонстрация взаимодействия с программой Varnel";
+
+namespace {
+
+std::wstring WidenSystemText(const char* text) {
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (length <= 1) return {};
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
+}
+
+}  // namespace
+
+int Application::Run() noexcept {
+    MSG message{};
+    // GetMessage returns -1 only for an invalid window filter, which this loop never passes.
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        bool handled = false;
+        if (onMessage_) Guard([&] { onMessage_(message, handled); });
+        if (handled) continue;
+        if (keyboard_ && keyboard_(message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+void Application::ShowCurrentError() noexcept {
+    try {
+        throw;
+    } catch (const AbortError&) {
+    } catch (const ProgramError& e) {
+        ShowErrorText(e.Text());
+    } catch (const std::exception& e) {
+        ShowErrorText(WidenSystemText(e.what()));
+    } catch (...) {
+        ShowErrorText(L"Unknown error");
+    }
+}
+
+void Application::ShowErrorText(const std::wstring& text) noexcept {
+    try {
+        const std::wstring shown = ErrorDisplayText(text);
+        ::MessageBoxW(::GetActiveWindow(), shown.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
+    } catch (...) {
+        // Out of memory while composing the text: show what can be shown without it.
+        ::MessageBoxW(::GetActiveWindow(), text.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
+    }
+}
