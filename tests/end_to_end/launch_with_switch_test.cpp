@@ -1,0 +1,122 @@
+// The launch page starting Varnel (here a recorder of its command line, or the sample
+// server) with a switch.
+#include "end_to_end.h"
+#include "scratch_folder.h"
+
+#include <optional>
+
+using namespace end_to_end;
+
+namespace {
+
+constexpr const wchar_t* kTitle = L"Демонстрация взаимодействия с программой Varnel";
+
+std::optional<std::wstring> RecordedCommandLine(const std::wstring& exe) {
+    const UniqueHandle file = AdoptFileHandle(
+        ::CreateFileW((exe + L".cmdline").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return std::nullopt;
+    std::wstring text(32768, L'\0');
+    DWORD got = 0;
+    ::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * 2), &got, nullptr);
+    text.resize(got / 2);
+    return text;
+}
+
+class LaunchWithSwitch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StopEveryServer();
+        DeleteServerRecord();
+        // Varnel's path holds spaces, and a program waits at the path cut at the first
+        // one: only the right one may run.
+        ::CreateDirectoryW((folder_ / L"Varnel Court Directory").c_str(), nullptr);
+        recorder_ = folder_ / L"Varnel Court Directory\\varnel.exe";
+        decoy_ = folder_ / L"Varnel.exe";
+        const std::wstring source = sample_server_driver::WindowsPathOf(RECORDER_EXE);
+        ::CopyFileW(source.c_str(), recorder_.c_str(), FALSE);
+        ::CopyFileW(source.c_str(), decoy_.c_str(), FALSE);
+    }
+    void TearDown() override {
+        StopEveryServer();
+        DeleteServerRecord();
+    }
+
+    // Chooses a switch, types the value as a person does and presses "Открыть Varnel".
+    void Launch(gui::DemoProcess& demo, int radioButton, int edit, const std::wstring& value) {
+        ::SendMessageW(demo.Control(radioButton), BM_CLICK, 0, 0);
+        gui::Type(demo.Control(edit), value);
+        ASSERT_TRUE(gui::ClickAndWait(demo.Control(ControlId::Button2)));
+    }
+
+    ScratchFolder folder_{L"launch with switch"};
+    std::wstring recorder_, decoy_;
+};
+
+}  // namespace
+
+TEST_F(LaunchWithSwitch, EachSwitchStartsTheRecordedProgramWithTheValueAsTyped) {
+    WriteServerRecord(recorder_);
+    struct Case {
+        int radioButton, edit;
+        std::wstring value, expectedArguments;
+    };
+    const Case cases[] = {
+        {ControlId::RadioButton1, ControlId::Edit9, L"Владимирогорский городской суд", L" -a:Владимирогорский городской суд"},
+        {ControlId::RadioButton2, ControlId::Edit10, L"01016433305000", L" -i:01016433305000"},
+        {ControlId::RadioButton3, ControlId::Edit11, L"Ёлкина & \"Ко\"", L" -f:Ёлкина & \"Ко\""},
+    };
+    for (const Case& c : cases) {
+        gui::DemoProcess demo(DemoPath());
+        ::DeleteFileW((recorder_ + L".cmdline").c_str());
+        Launch(demo, c.radioButton, c.edit, c.value);
+        EXPECT_EQ(RecordedCommandLine(recorder_), L"\"" + recorder_ + L"\"" + c.expectedArguments);
+        EXPECT_EQ(RecordedCommandLine(decoy_), std::nullopt);
+        EXPECT_FALSE(demo.HasMessageBox(kTitle));
+    }
+}
+
+TEST_F(LaunchWithSwitch, TheSampleServerOpensWithTheSearchDone) {
+    WriteServerRecord(sample_server_driver::ServerPath());
+    gui::DemoProcess demo(DemoPath());
+    Launch(demo, ControlId::RadioButton2, ControlId::Edit10, L"01016433305000");
+    ASSERT_TRUE(gui::WaitUntil([] { return sample_server_driver::IsServerRunning(); }, 10000));
+    HWND server = nullptr;
+    ASSERT_TRUE(gui::WaitUntil([&] {
+        server = ::FindWindowW(CustomPipes::kVarnelWindowClass, nullptr);
+        return server && sample_server_driver::OfferedMatches(server) == 1;
+    }));
+}
+
+TEST_F(LaunchWithSwitch, NothingInstalledOrNothingStartableShowsNothing) {
+    gui::DemoProcess demo(DemoPath());
+    Launch(demo, ControlId::RadioButton1, ControlId::Edit9, L"суд");  // no record
+    WriteServerRecord(folder_.Path());                                   // a folder
+    ASSERT_TRUE(gui::ClickAndWait(demo.Control(ControlId::Button2)));
+    WriteServerRecord(folder_ / L"gone.exe");                            // no such file
+    ASSERT_TRUE(gui::ClickAndWait(demo.Control(ControlId::Button2)));
+    const std::wstring notAProgram = folder_ / L"not a program.exe";     // a file that cannot start
+    const UniqueHandle file = AdoptFileHandle(
+        ::CreateFileW(notAProgram.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    ::WriteFile(file.get(), "text", 4, &written, nullptr);
+    WriteServerRecord(notAProgram);
+    ASSERT_TRUE(gui::ClickAndWait(demo.Control(ControlId::Button2)));
+
+    EXPECT_FALSE(demo.HasMessageBox(kTitle));
+    EXPECT_EQ(RecordedCommandLine(recorder_), std::nullopt);
+    EXPECT_EQ(RecordedCommandLine(decoy_), std::nullopt);
+}
+
+TEST_F(LaunchWithSwitch, RegistryErrorShowsTheErrorDisplayAndStartsNothing) {
+    WriteServerRecord(recorder_);
+    const BYTE binary[] = {0x43, 0x00, 0x3A, 0x00};
+    SetRawValue(SettingsKey(L"1.0"), CustomPipes::kExeNameValue, REG_BINARY, binary, sizeof binary);
+    gui::DemoProcess demo(DemoPath());
+    ::SendMessageW(demo.Control(ControlId::RadioButton1), BM_CLICK, 0, 0);
+    gui::Click(demo.Control(ControlId::Button2));
+    const HWND box = demo.WaitForMessageBox(kTitle);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(gui::MessageBoxText(box), L"Invalid data type for 'ExeName'");
+    gui::CloseMessageBox(box);
+    EXPECT_EQ(RecordedCommandLine(recorder_), std::nullopt);
+}
