@@ -110,7 +110,12 @@ std::wstring EscapeXml(std::wstring_view text) {
             case L'&': out += L"&amp;"; break;
             case L'<': out += L"&lt;"; break;
             case L'>': out += L"&gt;"; break;
-            default: out += c;
+            // A value stays on its line, and XML 1.0 allows no other control character
+            // (a switch's value can hold any).
+            case L'\t':
+            case L'\r':
+            case L'\n': out += L' '; break;
+            default: out += (c < 0x20 || c == 0xFFFE || c == 0xFFFF) ? L'\uFFFD' : c;
         }
     }
     return out;

@@ -37,7 +37,8 @@ struct WrittenAnswer {
 WrittenAnswer WriteAnswer(const Search& search, AnswerMode mode, size_t found, std::span<const Match> sent,
                           size_t maxCharacters = MaxAnswerCharacters(), UINT codePage = CP_ACP);
 
-// "&", "<" and ">" as entity references; everything else as is.
+// "&", "<" and ">" as entity references; tab, CR and LF as spaces; the other
+// characters XML 1.0 does not allow as U+FFFD; everything else as is.
 std::wstring EscapeXml(std::wstring_view text);
 
 }  // namespace sample_server

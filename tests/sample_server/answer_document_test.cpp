@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 using namespace sample_server;
 
 namespace {
@@ -179,4 +182,37 @@ TEST(AnswerDocument, NeverPassesTheCourtServicesBlock) {
     ASSERT_TRUE(a.wellFormed) << a.error;
     EXPECT_EQ(a.truncatedSent, static_cast<long>(written.bodiesWritten));
     EXPECT_EQ(a.truncatedFound, static_cast<long>(many.size()));
+}
+
+// Whatever a switch or a request carries, the answer is a well-formed document of CR LF
+// lines inside the block that echoes the value, as far as XML 1.0 can hold it.
+TEST(AnswerDocument, AnyEchoedTextKeepsTheDocumentWellFormed) {
+    std::mt19937 random(20261209);
+    std::uniform_int_distribution<int> length(0, 300), pick(0, 9);
+    const auto character = [&]() -> wchar_t {
+        switch (pick(random)) {
+            case 0: return static_cast<wchar_t>(random() % 0x20);  // controls, CR, LF, NUL
+            case 1: return static_cast<wchar_t>(0xD800 + random() % 0x800);  // surrogates
+            case 2: return L"<>&\"'"[random() % 5];
+            case 3: return static_cast<wchar_t>(0xFFF0 + random() % 0x10);
+            case 4: return static_cast<wchar_t>(0x0300 + random() % 0x70);  // combining marks
+            default: return static_cast<wchar_t>(0x20 + random() % 0xD7E0);
+        }
+    };
+    for (int round = 0; round < 2000; ++round) {
+        std::wstring value;
+        for (int n = length(random); n > 0; --n) value += character();
+        const Search search = SearchForSwitch(L"aif"[round % 3], value);
+        const WrittenAnswer written = WriteAnswer(search, AnswerMode::Chosen, 0, {});
+        ASSERT_LE(written.text.size() - 1, MaxAnswerCharacters());
+        const sample_answer::Answer a = sample_answer::Read(WithoutNul(written));
+        ASSERT_TRUE(a.wellFormed) << round << ": " << a.error;
+        EXPECT_EQ(wire::DecodeLines(WithoutNul(written)).size(), 9u) << round;  // no value breaks a line
+        if (!search.text.empty() && search.text.size() <= kMaxEchoCharacters &&
+            search.text.find_first_of(std::wstring(L"\t\r\n\xFFFE\xFFFF", 5)) == std::wstring::npos &&
+            !wire::FindLoneSurrogate(search.text) &&
+            std::none_of(search.text.begin(), search.text.end(), [](wchar_t c) { return c < 0x20; })) {
+            EXPECT_EQ(a.Echo(search.kind == SearchKind::Code ? L"code" : L"name"), search.text) << round;
+        }
+    }
 }
