@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using sample_server::ParsedRequest;
 using sample_server::ParseRequestDocument;
 
@@ -113,4 +115,32 @@ TEST(RequestDocument, OnlyTheExactWordYesSwitchesASectionOn) {
     EXPECT_FALSE(r.addressUse);
     EXPECT_FALSE(r.codeUse);
     EXPECT_FALSE(r.namesUse);
+}
+
+// Damaged requests, byte by byte: each is read or refused with ProgramError, nothing else.
+TEST(RequestDocument, DamagedRequestsAreReadOrRefusedNeverMore) {
+    std::wstring text = BuildSearchRequest(SearchFields{});
+    text.pop_back();
+    const std::string original = wire::ToAnsiBytes(text);
+    std::mt19937 random(4711);
+    int refused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string damaged = original;
+        for (int n = 1 + static_cast<int>(random() % 4); n > 0; --n) {
+            const size_t at = random() % damaged.size();
+            switch (random() % 3) {
+                case 0: damaged[at] = static_cast<char>(random()); break;
+                case 1: damaged.erase(at, 1 + random() % 20); break;
+                default: damaged.insert(at, 1, "<>&;!?[]\"'/="[random() % 12]); break;
+            }
+            if (damaged.empty()) damaged.push_back('<');
+        }
+        try {
+            ParseRequestDocument(damaged);
+        } catch (const ProgramError& e) {
+            ++refused;
+            EXPECT_FALSE(e.Text().empty());
+        }
+    }
+    EXPECT_GT(refused, 1000);  // the damage is real
 }
