@@ -25,7 +25,7 @@ double TimeStart(const std::wstring& path, const wchar_t* windowClass) {
 }  // namespace
 
 void RunStartUpFigure(const std::wstring& demoPath, const std::wstring& emptyWindowPath) {
-    constexpr int kWarmUps = 2, kRepetitions = 21;
+    constexpr int kWarmUps = 2, kRepetitions = 41;
     const Comparison c = CompareWithFloor([&] { return TimeStart(demoPath, kDemoClass); },
                                           [&] { return TimeStart(emptyWindowPath, kEmptyWindowClass); }, kWarmUps,
                                           kRepetitions);
