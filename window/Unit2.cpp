@@ -23,6 +23,9 @@ constexpr const wchar_t* kFormClass = L"TfrmMain";
 // Room for the list of the drop-down box below its edit part, at 96 DPI.
 constexpr int kDropDownListHeight = 120;
 
+// A radio button's circle and the gap before its caption, at 96 DPI.
+constexpr int kRadioCheckRoom = 18;
+
 std::wstring SystemErrorText(const wchar_t* what, DWORD error) {
     return std::wstring(what) + L" (system error " + std::to_wstring(error) + L")";
 }
@@ -373,7 +376,7 @@ double TfrmMain::MeasureWidening() const {
     // The design assumes Tahoma's widths. Where this system's font writes a caption
     // wider than its control, the whole layout widens, so no caption is cut off.
     const UINT dpi = scale_.dpi;
-    const int checkRoom = Scale(18, dpi);   // a radio button's circle and the gap after it
+    const int checkRoom = Scale(kRadioCheckRoom, dpi);
     const int buttonRoom = Scale(16, dpi);  // a push button's edges
     const int frameRoom = Scale(16, dpi);   // the frame line left and right of a group's caption
     double widening = 1.0;
@@ -382,7 +385,12 @@ double TfrmMain::MeasureWidening() const {
         const HWND window = this->*control.member;
         switch (control.kind) {
         case ControlKind::RadioButton:
-            if (!control.wraps) fit(TextWidth(window, control.caption) + checkRoom, control.bounds.width);
+            // A one-line radio button grows to the right across its parent (see
+            // LayoutControls); only what does not fit there widens the layout.
+            if (!control.wraps) {
+                fit(TextWidth(window, control.caption) + checkRoom,
+                    DesignClientSize(*DescriptionOf(control.parent)).cx - 3 - control.bounds.left);
+            }
             break;
         case ControlKind::Button:
             fit(TextWidth(window, control.caption) + buttonRoom, control.bounds.width);
@@ -443,6 +451,10 @@ void TfrmMain::LayoutControls() noexcept {
             const SIZE text = TextSize(window);
             place.right = place.left + text.cx;
             place.bottom = place.top + text.cy;
+        }
+        if (control.kind == ControlKind::RadioButton && !control.wraps) {
+            // Never cut off a caption that has room beside it.
+            place.right = std::max<LONG>(place.right, place.left + TextSize(window).cx + Scale(kRadioCheckRoom, scale_.dpi));
         }
         if (control.kind == ControlKind::ComboBox) place.bottom += scale_.Y(kDropDownListHeight);
         ::SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,

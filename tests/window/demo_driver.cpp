@@ -1,7 +1,10 @@
-// demo_driver wait|page N|close: drives a running varnel-demo.exe for scripts/screenshot.
-//   wait    waits up to 30 s for the window of class "TfrmMain"
-//   page N  selects page N (0 to 3) as a click on its tab does
-//   close   closes the window
+// demo_driver [--desktop NAME] wait|page N|close: drives a running varnel-demo.exe for
+// scripts/screenshot.
+//   --desktop NAME  the program runs in that desktop (a Wine virtual desktop): windows
+//                   are only found within one's own desktop
+//   wait            waits up to 30 s for the window of class "TfrmMain"
+//   page N          selects page N (0 to 3) as a click on its tab does
+//   close           closes the window
 #include "gui_driver.h"
 
 #include <cstdio>
@@ -9,8 +12,19 @@
 #include <string>
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc > 2 && std::wstring(argv[1]) == L"--desktop") {
+        // The desktop appears only once its explorer has started.
+        HDESK desktop = nullptr;
+        gui::WaitUntil([&] { return (desktop = ::OpenDesktopW(argv[2], 0, FALSE, GENERIC_ALL)) != nullptr; }, 30000);
+        if (!desktop || !::SetThreadDesktop(desktop)) {
+            std::fprintf(stderr, "demo_driver: cannot enter desktop %ls (%p, error %lu)\n", argv[2], static_cast<void*>(desktop), ::GetLastError());
+            return 1;
+        }
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 2) {
-        std::fputs("usage: demo_driver wait|page N|close\n", stderr);
+        std::fputs("usage: demo_driver [--desktop NAME] wait|page N|close\n", stderr);
         return 2;
     }
     const std::wstring command = argv[1];
