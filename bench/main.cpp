@@ -19,7 +19,9 @@ int Usage() {
                  "usage: varnel-bench MODE [ARGUMENTS]\n"
                  "  requests                    the search request against expat alone\n"
                  "  answer                      a full court answer read and decoded, against a copy and one conversion\n"
-                 "  round-trip DEMO SERVER      Button1 to the answer in Memo1, against a message ping-pong\n"
+                 "  round-trip DEMO SERVER [--whole]\n"
+                 "                              Button1 to the answer in Memo1, against a message ping-pong;\n"
+                 "                              --whole: without the parts between the two notices\n"
                  "  start-up DEMO EMPTY         start to an idle visible window, against one empty window\n"
                  "  wait-idle CLASS             waits for a visible window of CLASS whose program waits for input\n"
                  "  close CLASS                 closes every window of CLASS\n"
@@ -45,8 +47,8 @@ int wmain(int argc, wchar_t** argv) {
             bench::RunRequestFigures();
         } else if (mode == L"answer") {
             bench::RunAnswerFigures();
-        } else if (mode == L"round-trip" && argc == 4) {
-            bench::RunRoundTripFigure(argument(2), argument(3), SelfPath());
+        } else if (mode == L"round-trip" && (argc == 4 || (argc == 5 && std::wstring(argv[4]) == L"--whole"))) {
+            bench::RunRoundTripFigure(argument(2), argument(3), SelfPath(), argc == 4);
         } else if (mode == L"start-up" && argc == 4) {
             bench::RunStartUpFigure(argument(2), argument(3));
         } else if (mode == L"wait-idle" && argc == 3) {

@@ -152,7 +152,8 @@ int RunEcho() {
     return 0;
 }
 
-void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& serverPath, const std::wstring& benchPath) {
+void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& serverPath, const std::wstring& benchPath,
+                        bool withParts) {
     // The server first, so that every click finds it running and answering at once.
     Program server = Program::Start(serverPath);
     const HWND serverWindow = server.WaitUntilIdleAndVisible(CustomPipes::kVarnelWindowClass);
@@ -204,6 +205,7 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
     std::snprintf(name, sizeof name, "Round trip: Button1 click to the answer in Memo1 (%zu characters)",
                   answer.size());
     PrintFigure(name, "ping-pong of one registered message", c, kRepetitions, 3.0, 5000);
+    if (!withParts) return;
     // The parts of the timed clicks in which the bench saw both notices.
     std::vector<double> toRequest, toAnswer, toMemo;
     for (size_t i = kWarmUps; i < clicks.size(); ++i) {
