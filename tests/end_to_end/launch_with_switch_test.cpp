@@ -1,6 +1,7 @@
 // The launch page starting Varnel (here a recorder of its command line, or the sample
 // server) with a switch.
 #include "end_to_end.h"
+#include "recorded_command_line.h"
 #include "scratch_folder.h"
 
 #include <optional>
@@ -11,16 +12,6 @@ namespace {
 
 constexpr const wchar_t* kTitle = L"Демонстрация взаимодействия с программой Varnel";
 
-std::optional<std::wstring> RecordedCommandLine(const std::wstring& exe) {
-    const UniqueHandle file = AdoptFileHandle(
-        ::CreateFileW((exe + L".cmdline").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return std::nullopt;
-    std::wstring text(32768, L'\0');
-    DWORD got = 0;
-    ::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * 2), &got, nullptr);
-    text.resize(got / 2);
-    return text;
-}
 
 class LaunchWithSwitch : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 #include "CustomPipes.h"
 #include "program_error.h"
 #include "registry_fixture.h"
+#include "recorded_command_line.h"
 #include "scratch_folder.h"
 #include "test_process.h"
 
@@ -53,16 +54,6 @@ void Pump(std::chrono::milliseconds duration) {
     }
 }
 
-std::optional<std::wstring> ReadCommandLine(const std::wstring& exe) {
-    const UniqueHandle file = AdoptFileHandle(::CreateFileW((exe + L".cmdline").c_str(), GENERIC_READ,
-                                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return std::nullopt;
-    std::wstring text(32768, L'\0');
-    DWORD got = 0;
-    ::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * 2), &got, nullptr);
-    text.resize(got / 2);
-    return text;
-}
 
 class ServerStart : public ::testing::Test {
 protected:
@@ -166,7 +157,7 @@ TEST_F(ServerStart, InstalledVarnelIsStartedFromTheRecordThenNotified) {
     EXPECT_TRUE(EnsureServerAndNotify(client_, kWindowRequestCode));
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(6));  // the recorder exits at once
 
-    EXPECT_EQ(ReadCommandLine(exe), exe);  // the bare path: no quotes, no arguments
+    EXPECT_EQ(RecordedCommandLine(exe), exe);  // the bare path: no quotes, no arguments
     Pump(std::chrono::milliseconds(200));
     const std::vector<Notice> notices = ClientNotices();
     ASSERT_EQ(notices.size(), 1u);
@@ -193,8 +184,8 @@ TEST_F(ServerStart, StartWithArgumentsQuotesThePathAndPassesTheValueAsTyped) {
     const std::wstring decoy = InstallRecorder(L"Varnel.exe");  // the path cut at its first space
 
     StartWithArguments(exe, L" -f:Иванов-Петров & \"Ко\"  ");
-    EXPECT_EQ(ReadCommandLine(exe), L"\"" + exe + L"\" -f:Иванов-Петров & \"Ко\"  ");
-    EXPECT_EQ(ReadCommandLine(decoy), std::nullopt);
+    EXPECT_EQ(RecordedCommandLine(exe), L"\"" + exe + L"\" -f:Иванов-Петров & \"Ко\"  ");
+    EXPECT_EQ(RecordedCommandLine(decoy), std::nullopt);
 }
 
 TEST_F(ServerStart, StartWithArgumentsStartsNothingWithoutAFileOrForAnOverlongLine) {
@@ -203,10 +194,10 @@ TEST_F(ServerStart, StartWithArgumentsStartsNothingWithoutAFileOrForAnOverlongLi
     StartWithArguments(folder_ / L"missing.exe", L" -a:x");
     StartWithArguments(L"", L" -a:x");
     StartWithArguments(exe, L" -a:" + std::wstring(32767, L'x'));
-    EXPECT_EQ(ReadCommandLine(exe), std::nullopt);
+    EXPECT_EQ(RecordedCommandLine(exe), std::nullopt);
 
     StartWithArguments(exe, L" -i:01016433305000");
-    EXPECT_EQ(ReadCommandLine(exe), L"\"" + exe + L"\" -i:01016433305000");
+    EXPECT_EQ(RecordedCommandLine(exe), L"\"" + exe + L"\" -i:01016433305000");
 }
 
 TEST_F(ServerStart, StartWithArgumentsWaitsAtMostTwoSeconds) {

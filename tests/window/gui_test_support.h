@@ -5,6 +5,7 @@
 #include "gui_driver.h"
 #include "handles.h"
 #include "protocol.h"
+#include "request_block_view.h"
 
 #include <gtest/gtest.h>
 
@@ -43,20 +44,3 @@ private:
     DWORD size_;
 };
 
-// The window's request block, opened by name from outside as Varnel opens it.
-class RequestBlockView {
-public:
-    explicit RequestBlockView(HWND mainWindow)
-        : mapping_(::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, gui::RequestBlockNameOf(mainWindow).c_str())),
-          view_(mapping_ ? ::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, CustomPipes::kRequestBlockSize)
-                         : nullptr) {}
-    bool IsOpen() const { return view_ != nullptr; }
-    HANDLE Mapping() const { return mapping_.get(); }
-    wchar_t* Characters() const { return static_cast<wchar_t*>(view_.get()); }
-    void Fill(wchar_t c) const { std::wmemset(Characters(), c, CustomPipes::kRequestBlockSize / 2); }
-    std::wstring Prefix(size_t characters) const { return std::wstring(Characters(), characters); }
-
-private:
-    UniqueHandle mapping_;
-    UniqueMapView view_;
-};

@@ -1,6 +1,7 @@
 #include "program_error.h"
 #include "protocol.h"
 #include "request_block.h"
+#include "request_block_view.h"
 
 #include <gtest/gtest.h>
 
@@ -13,22 +14,6 @@ namespace {
 // A handle value no window of this test has: only its digits matter to the block.
 HWND FakeWindow(uintptr_t value) { return reinterpret_cast<HWND>(value); }
 
-// Another view of the block, as Varnel opens it: by name.
-class PeerView {
-public:
-    explicit PeerView(const std::wstring& name)
-        : mapping_(::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, name.c_str())),
-          view_(mapping_ ? ::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, CustomPipes::kRequestBlockSize)
-                         : nullptr) {}
-    bool IsOpen() const { return view_ != nullptr; }
-    wchar_t* Characters() const { return static_cast<wchar_t*>(view_.get()); }
-    void Fill(wchar_t c) const { std::wmemset(Characters(), c, CustomPipes::kRequestBlockSize / 2); }
-    std::wstring Prefix(size_t characters) const { return std::wstring(Characters(), characters); }
-
-private:
-    UniqueHandle mapping_;
-    UniqueMapView view_;
-};
 
 std::wstring Request(size_t characters, wchar_t c = L'r') { return std::wstring(characters, c) + L'\0'; }
 
@@ -44,7 +29,7 @@ TEST(RequestBlockName, IsTheHandleAsUnsignedDecimal) {
 TEST(RequestBlock, IsCreatedUnderTheWindowsNameWith16384WritableBytes) {
     RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110001));
     ASSERT_TRUE(block.IsMapped());
-    PeerView peer(RequestBlockName(FakeWindow(0x7A110001)));
+    RequestBlockView peer(RequestBlockName(FakeWindow(0x7A110001)));
     ASSERT_TRUE(peer.IsOpen());
     MEMORY_BASIC_INFORMATION region{};
     ASSERT_TRUE(::VirtualQuery(peer.Characters(), &region, sizeof region));
@@ -55,7 +40,7 @@ TEST(RequestBlock, IsCreatedUnderTheWindowsNameWith16384WritableBytes) {
 
 TEST(RequestBlock, WritesTheRequestWithItsNulAndLeavesTheBytesAfterIt) {
     RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110002));
-    PeerView peer(RequestBlockName(FakeWindow(0x7A110002)));
+    RequestBlockView peer(RequestBlockName(FakeWindow(0x7A110002)));
     ASSERT_TRUE(peer.IsOpen());
     peer.Fill(L'#');
 
@@ -71,7 +56,7 @@ TEST(RequestBlock, WritesTheRequestWithItsNulAndLeavesTheBytesAfterIt) {
 
 TEST(RequestBlock, Takes8191CharactersAndRefuses8192WithoutWriting) {
     RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110003));
-    PeerView peer(RequestBlockName(FakeWindow(0x7A110003)));
+    RequestBlockView peer(RequestBlockName(FakeWindow(0x7A110003)));
     ASSERT_TRUE(peer.IsOpen());
     peer.Fill(L'#');
 
@@ -97,7 +82,7 @@ TEST(RequestBlock, AnExistingBlockOfTheNameIsUsed) {
     RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110004));
     ASSERT_TRUE(block.IsMapped());
     block.Write(Request(3, L'e'));
-    PeerView peer(name);
+    RequestBlockView peer(name);
     EXPECT_EQ(peer.Prefix(4), Request(3, L'e'));
 }
 
