@@ -7,7 +7,9 @@
 #include "service_catalogue.h"
 #include "timing.h"
 
+#include <atomic>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace bench {
@@ -55,9 +57,66 @@ Demo StartDemo(const std::wstring& path) {
     return demo;
 }
 
-// The moments of one click, in microseconds from posting it. The request notice and
-// the data-ready notice are broadcasts, so a top-level window of the bench sees them
-// too; they are taken from its queue between two polls of the memo.
+// Hears the request and data-ready notices as they arrive: both are broadcasts, so a
+// top-level window of the bench gets them too. Its own thread waits for them, so that
+// each is stamped when it comes, not when the polling thread looks.
+class NoticeListener {
+public:
+    NoticeListener() {
+        CustomPipes::RegisterServiceMessages();
+        thread_ = std::thread([this] { Run(); });
+        while (!window_.load()) ::Sleep(1);
+    }
+    NoticeListener(const NoticeListener&) = delete;
+    NoticeListener& operator=(const NoticeListener&) = delete;
+    ~NoticeListener() {
+        ::PostMessageW(window_.load(), WM_CLOSE, 0, 0);
+        thread_.join();
+    }
+
+    void Forget() {
+        requestAt_ = 0;
+        dataReadyAt_ = 0;
+    }
+    // QueryPerformanceCounter at the first notice since Forget, or 0.
+    long long RequestAt() const { return requestAt_; }
+    long long DataReadyAt() const { return dataReadyAt_; }
+
+private:
+    void Run() {
+        const UINT request = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
+        const UINT dataReady =
+            CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady);
+        WNDCLASSW listenerClass{};
+        listenerClass.lpfnWndProc = ::DefWindowProcW;
+        listenerClass.hInstance = ::GetModuleHandleW(nullptr);
+        listenerClass.lpszClassName = L"VarnelBenchListener";
+        ::RegisterClassW(&listenerClass);
+        // A broadcast goes down the z-order one window at a time; topmost, the listener
+        // hears it as soon as it starts.
+        HWND window = ::CreateWindowExW(WS_EX_TOPMOST, listenerClass.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1,
+                                        nullptr, nullptr, listenerClass.hInstance, nullptr);
+        window_ = window;
+        MSG message;
+        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            const long long now = Now();
+            long long none = 0;
+            if (message.message == request) requestAt_.compare_exchange_strong(none, now);
+            if (message.message == dataReady) dataReadyAt_.compare_exchange_strong(none, now);
+            if (message.message == WM_CLOSE) break;
+            ::DispatchMessageW(&message);
+        }
+        ::DestroyWindow(window);
+    }
+
+    std::thread thread_;
+    std::atomic<HWND> window_{nullptr};
+    std::atomic<long long> requestAt_{0};
+    std::atomic<long long> dataReadyAt_{0};
+};
+
+// The moments of one click, in microseconds from posting it; -1 for a notice that was
+// not heard.
 struct ClickTimes {
     double requestSeen = -1;
     double answerPublished = -1;
@@ -66,34 +125,24 @@ struct ClickTimes {
 
 // One click: empties the memo, posts the click, and asks the memo for its length until
 // it is that of the answer.
-ClickTimes ClickUntilAnswer(const Demo& demo, LRESULT answerLength, HWND listener) {
-    const UINT request = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
-    const UINT dataReady =
-        CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady);
-    MSG message;
-    while (::PeekMessageW(&message, listener, 0, 0, PM_REMOVE)) {
-    }
+ClickTimes ClickUntilAnswer(const Demo& demo, LRESULT answerLength, NoticeListener& listener) {
     ::SendMessageW(demo.memo1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    listener.Forget();
 
     ClickTimes times;
     const long long start = Now();
     ::PostMessageW(demo.button1, BM_CLICK, 0, 0);
-    for (;;) {
-        const bool filled = ::SendMessageW(demo.memo1, WM_GETTEXTLENGTH, 0, 0) == answerLength;
-        const double now = MicrosecondsSince(start);
-        while (::PeekMessageW(&message, listener, 0, 0, PM_REMOVE)) {
-            if (message.message == request && times.requestSeen < 0) times.requestSeen = now;
-            if (message.message == dataReady && times.answerPublished < 0) times.answerPublished = now;
-        }
-        if (filled) {
-            times.memoFilled = now;
-            return times;
-        }
-        if (now > kAnswerTimeoutMs * 1000.0) throw ProgramError(L"No answer reached the memo");
+    while (::SendMessageW(demo.memo1, WM_GETTEXTLENGTH, 0, 0) != answerLength) {
+        if (MicrosecondsSince(start) > kAnswerTimeoutMs * 1000.0) throw ProgramError(L"No answer reached the memo");
         // Two cores serve the bench, the demo, the server and the wineserver: leave
         // the processor to them between polls.
         ::SwitchToThread();
     }
+    times.memoFilled = MicrosecondsSince(start);
+    const auto since = [&](long long at) { return at ? static_cast<double>(at - start) / TicksPerMicrosecond() : -1; };
+    times.requestSeen = since(listener.RequestAt());
+    times.answerPublished = since(listener.DataReadyAt());
+    return times;
 }
 
 // The answer as the memo shows it once the data-ready notices of one click have all
@@ -172,15 +221,7 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
     if (answer.find(L"<?xml") != 0) throw ProgramError(L"The memo does not hold an XML answer");
     const LRESULT answerLength = static_cast<LRESULT>(answer.size());
 
-    // A top-level window (broadcasts reach only those) that hears both notices.
-    WNDCLASSW listenerClass{};
-    listenerClass.lpfnWndProc = ::DefWindowProcW;
-    listenerClass.hInstance = ::GetModuleHandleW(nullptr);
-    listenerClass.lpszClassName = L"VarnelBenchListener";
-    ::RegisterClassW(&listenerClass);
-    HWND listener = ::CreateWindowExW(0, listenerClass.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                      listenerClass.hInstance, nullptr);
-    CustomPipes::RegisterServiceMessages();
+    NoticeListener listener;
 
     constexpr int kWarmUps = 5, kRepetitions = 201;
     std::vector<ClickTimes> clicks;
@@ -210,7 +251,7 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
     std::vector<double> toRequest, toAnswer, toMemo;
     for (size_t i = kWarmUps; i < clicks.size(); ++i) {
         const ClickTimes& t = clicks[i];
-        if (t.requestSeen < 0 || t.answerPublished < t.requestSeen) continue;
+        if (t.requestSeen < 0 || t.answerPublished < t.requestSeen || t.memoFilled < t.answerPublished) continue;
         toRequest.push_back(t.requestSeen);
         toAnswer.push_back(t.answerPublished - t.requestSeen);
         toMemo.push_back(t.memoFilled - t.answerPublished);

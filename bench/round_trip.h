@@ -8,8 +8,8 @@ namespace bench {
 
 // Starts the sample server, the demo and an echo process, then times clicks on Button1
 // until Memo1 holds the server's answer, alternating with ping-pongs with the echo.
-// withParts: also the parts of the round trip between the two notices, which the bench
-// can only place when it runs alongside the demo and the server, not on one core.
+// withParts: also the parts of the round trip between the two notices, as a listening
+// thread of the bench hears them; on one core it hears them only when it gets the core.
 void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& serverPath,
                         const std::wstring& benchPath, bool withParts);
 
