@@ -6,6 +6,7 @@
 #include "dpi.h"
 #include "form_description.h"
 #include "layout.h"
+#include "memo_text.h"
 #include "program_error.h"
 #include "search_request.h"
 #include "wire_text.h"
@@ -685,7 +686,8 @@ void TfrmMain::ShowAnswer(const std::wstring& text) {
         if (index > 0) shown += L"\r\n";
         shown += lines[index];
     }
-    ::SetWindowTextW(Memo1, shown.c_str());
+    static const bool underWine = RunsUnderWine();
+    ::SetWindowTextW(Memo1, MemoText(shown, underWine).c_str());
 }
 
 void TfrmMain::Button2Click() {

@@ -1,0 +1,161 @@
+// What the reliability tests share: the demo and the server as real processes, blocks
+// filled from outside, and the demo's handles and memory measured from outside.
+#pragma once
+
+#include "gui_driver.h"
+#include "handles.h"
+#include "protocol.h"
+#include "registry_fixture.h"
+#include "sample_server_driver.h"
+#include "service_catalogue.h"
+#include "wire_text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cwchar>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace reliability {
+
+inline const wchar_t* const kTitle = L"Демонстрация взаимодействия с программой Varnel";
+
+inline std::wstring DemoPath() { return gui::WindowsPath(VARNEL_DEMO_EXE); }
+
+inline UINT DataReadyMessage() {
+    CustomPipes::RegisterServiceMessages();
+    return CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady);
+}
+
+inline std::wstring MemoText(const gui::DemoProcess& demo) { return gui::TextOf(demo.Control(ControlId::Memo1)); }
+
+// What Memo1 must hold for answer text (up to its NUL): the decoded lines joined by
+// CR LF.
+inline std::wstring MemoFor(std::wstring_view answer) {
+    std::wstring text;
+    const std::vector<std::wstring> lines = wire::DecodeLines(answer);
+    for (size_t i = 0; i < lines.size(); ++i) text += (i > 0 ? L"\r\n" : L"") + lines[i];
+    return text;
+}
+
+// True while the demo's thread answers a sent message within timeoutMs.
+inline bool Responds(const gui::DemoProcess& demo, UINT timeoutMs = 5000) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(demo.MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+// A named block of any size holding raw bytes, as some process may leave "Varnel2".
+class RawBlock {
+public:
+    RawBlock(const wchar_t* name, size_t size)
+        : mapping_(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size), name)),
+          view_(mapping_ ? ::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0) : nullptr), size_(size) {}
+    bool IsOpen() const { return view_ != nullptr; }
+    unsigned char* Bytes() const { return static_cast<unsigned char*>(view_.get()); }
+    size_t Size() const { return size_; }
+    void Close() {
+        view_.reset();
+        mapping_.reset();
+    }
+
+private:
+    UniqueHandle mapping_;
+    UniqueMapView view_;
+    size_t size_;
+};
+
+// The byte a block holds at offset before a press: never 0, never the same for
+// neighbouring bytes, so a stray write of any value shows.
+inline unsigned char PatternByte(size_t offset) { return static_cast<unsigned char>(1 + (offset * 7 + offset / 256) % 251); }
+
+// ---- Measuring the demo from outside ----------------------------------------------
+
+// Handles the system holds for a process, from NtQuerySystemInformation's handle
+// table (GetProcessHandleCount reports 0 under Wine); -1 when the table is not given.
+inline long HandleCountOf(DWORD processId) {
+    using Query = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+    static const auto query =
+        reinterpret_cast<Query>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return -1;
+    struct Entry {  // SYSTEM_HANDLE_TABLE_ENTRY_INFO
+        USHORT processId;
+        USHORT creatorBackTraceIndex;
+        UCHAR objectType;
+        UCHAR attributes;
+        USHORT handle;
+        PVOID object;
+        ULONG access;
+    };
+    constexpr ULONG kSystemHandleInformation = 16;
+    std::vector<unsigned char> buffer(1 << 20);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ULONG needed = 0;
+        const LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == static_cast<LONG>(0xC0000004)) {  // STATUS_INFO_LENGTH_MISMATCH
+            buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+            continue;
+        }
+        if (status != 0) return -1;
+        const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+        const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+        long mine = 0;
+        for (ULONG i = 0; i < count; ++i) mine += entries[i].processId == static_cast<USHORT>(processId);
+        return mine;
+    }
+    return -1;
+}
+
+// Under Wine a Windows process is a Unix process whose /proc/PID/cmdline holds the
+// Windows path of its executable; the demo's memory is read from its status there,
+// through drive Z:. 0 when no such process is found (on Windows, say).
+inline std::string ReadWholeFile(const std::wstring& path) {
+    const UniqueHandle file = AdoptFileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                            nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return {};
+    std::string content;
+    char chunk[4096];
+    DWORD got = 0;
+    while (::ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) content.append(chunk, got);
+    return content;
+}
+
+// The Unix pids whose command line names exeName (case-insensitive), newest last.
+inline std::vector<unsigned long> UnixPidsRunning(const std::string& exePath) {
+    std::vector<unsigned long> pids;
+    WIN32_FIND_DATAW found{};
+    const UniqueFindHandle search(::FindFirstFileW(L"Z:\\proc\\*", &found));
+    if (search.handle == INVALID_HANDLE_VALUE) return pids;
+    std::string wanted = exePath;
+    for (char& c : wanted) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    do {
+        wchar_t* end = nullptr;
+        const unsigned long pid = std::wcstoul(found.cFileName, &end, 10);
+        if (pid == 0 || *end != 0) continue;
+        std::string command = ReadWholeFile(L"Z:\\proc\\" + std::wstring(found.cFileName) + L"\\cmdline");
+        for (char& c : command) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (command.find(wanted) != std::string::npos) pids.push_back(pid);
+    } while (::FindNextFileW(search.handle, &found));
+    std::sort(pids.begin(), pids.end());
+    return pids;
+}
+
+// A field of /proc/PID/status in kB ("VmRSS", "VmSize"); -1 when absent.
+inline long ProcStatusKb(unsigned long unixPid, const char* field) {
+    std::istringstream status(ReadWholeFile(L"Z:\\proc\\" + std::to_wstring(unixPid) + L"\\status"));
+    std::string line;
+    const std::string prefix = std::string(field) + ":";
+    while (std::getline(status, line)) {
+        if (line.rfind(prefix, 0) == 0) return std::strtol(line.c_str() + prefix.size(), nullptr, 10);
+    }
+    return -1;
+}
+
+}  // namespace reliability
