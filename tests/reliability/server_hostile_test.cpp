@@ -1,0 +1,289 @@
+// The sample server under hostile requests, written into real blocks and announced as
+// a client announces them: after each it still runs and answers the next good request,
+// and it never answers the hostile one.
+#include "program_error.h"
+#include "random_text.h"
+#include "reliability.h"
+#include "request_document.h"
+#include "sample_answer.h"
+#include "search_request.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+using namespace reliability;
+using namespace sample_server_driver;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr const wchar_t* kSampleCode = L"01016433305000";
+constexpr size_t kBlock = CustomPipes::kRequestBlockSize;
+
+std::wstring WithNul(std::wstring text) { return text + L'\0'; }
+
+std::wstring GoodRequest() {
+    SearchFields f;
+    f.RadioButton4 = false;
+    f.RadioButton6 = true;
+    f.Edit7 = kSampleCode;
+    return BuildSearchRequest(f);
+}
+
+// n levels of <a> inside the root, closed or left open.
+std::wstring Nested(size_t levels, bool closed) {
+    std::wstring text = L"<ParamsForVarnel>";
+    text.reserve(levels * 7 + 40);
+    for (size_t i = 0; i < levels; ++i) text += L"<a>";
+    if (closed) {
+        for (size_t i = 0; i < levels; ++i) text += L"</a>";
+        text += L"</ParamsForVarnel>";
+    }
+    return text;
+}
+
+std::wstring BillionLaughs() {
+    std::wstring text = L"<?xml version=\"1.0\"?>\r\n<!DOCTYPE ParamsForVarnel [\r\n <!ENTITY lol \"lol\">\r\n";
+    text += L" <!ENTITY lol1 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">\r\n";
+    for (int i = 2; i <= 9; ++i) {
+        text += L" <!ENTITY lol" + std::to_wstring(i) + L" \"";
+        for (int k = 0; k < 10; ++k) text += L"&lol" + std::to_wstring(i - 1) + L";";
+        text += L"\">\r\n";
+    }
+    text += L"]>\r\n<ParamsForVarnel><Names><use>yes</use><name>&lol9;</name></Names></ParamsForVarnel>\r\n";
+    return text;
+}
+
+std::wstring HugeAttribute(size_t characters) {
+    return L"<ParamsForVarnel a=\"" + std::wstring(characters, L'x') +
+           L"\"><Names><use>yes</use><name>sud</name></Names></ParamsForVarnel>";
+}
+
+std::string Bytes(const std::wstring& text) { return wire::ToAnsiBytes(text); }
+
+// The parser's outcome for a document: empty when it was read, else the refusal.
+std::wstring Outcome(const std::string& document) {
+    try {
+        sample_server::ParseRequestDocument(document);
+    } catch (const ProgramError& e) {
+        return e.Text();
+    }
+    return {};
+}
+
+class ServerUnderHostileRequests : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(PumpUntil([] { return !IsServerRunning(); }, 10000)) << "another server runs";
+        DeleteServerRecord();
+        server_ = RunningServer::Start();
+        ASSERT_TRUE(server_.Window());
+    }
+
+    // Sends the hostile request, then a good one; the first answer to come must be the
+    // good one's, nothing may overwrite it, and the server must still run.
+    void ThenAGoodRequestIsAnswered(const std::string& what, const std::function<void()>& sendHostile) {
+        SCOPED_TRACE(what);
+        client_.ForgetAnswers();
+        const auto start = Clock::now();
+        sendHostile();
+        client_.WriteRequest(good_);
+        client_.Notify();
+        const std::optional<std::wstring> answer = client_.WaitForAnswer(20000);
+        ASSERT_TRUE(answer.has_value()) << "no answer to the good request";
+        const sample_answer::Answer a = sample_answer::Read(*answer);
+        EXPECT_TRUE(a.wellFormed) << a.error;
+        EXPECT_EQ(a.Echo(L"code"), kSampleCode) << "the hostile request was answered";
+        EXPECT_TRUE(server_.IsRunning());
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        slowest_ = std::max<long long>(slowest_, ms);
+        ++checked_;
+    }
+
+    void TearDown() override {
+        // Nothing more arrives late: the block still holds the last good answer.
+        const std::optional<std::wstring> last = ReadAnswerBlock();
+        PumpUntil([] { return false; }, 300);
+        EXPECT_EQ(ReadAnswerBlock(), last);
+        EXPECT_TRUE(server_.IsRunning());
+        std::printf("%d hostile requests, each followed by a good one; slowest pair %lld ms\n", checked_, slowest_);
+    }
+
+    RunningServer server_;
+    TestClient client_;
+    const std::wstring good_ = GoodRequest();
+    int checked_ = 0;
+    long long slowest_ = 0;
+};
+
+}  // namespace
+
+TEST_F(ServerUnderHostileRequests, RandomBlocks) {
+    RandomText random(TestSeed());
+    std::vector<unsigned char> bytes(kBlock);
+    for (int round = 0; round < 150; ++round) {
+        switch (round % 3) {
+            case 0:  // raw bytes, a NUL somewhere or none
+                for (auto& b : bytes) b = static_cast<unsigned char>(random.Below(256));
+                break;
+            case 1: {  // text of every kind, as wire text would be, with a NUL
+                std::wstring text;
+                while (text.size() < kBlock / 2) text += random.Character();
+                text.resize(kBlock / 2);
+                text[random.Below(kBlock / 2)] = 0;
+                std::memcpy(bytes.data(), text.data(), kBlock);
+                break;
+            }
+            default: {  // the good request, damaged in a few places
+                std::wstring text = good_;
+                for (int n = 1 + static_cast<int>(random.Below(5)); n > 0; --n) {
+                    text[random.Below(static_cast<unsigned>(text.size() - 1))] = random.Character()[0];
+                }
+                text.resize(kBlock / 2, L'\0');
+                std::memcpy(bytes.data(), text.data(), kBlock);
+                // A damaged request may still be well-formed and answered: it must not
+                // be a code search for the sample code then.
+                if (text.find(kSampleCode) != std::wstring::npos) {
+                    const size_t at = text.find(kSampleCode);
+                    std::memcpy(bytes.data() + at * 2, L"99999999999999", 28);
+                }
+            }
+        }
+        // A damaged request that is still read is answered like any other; only the
+        // first answer after the good one counts, so those rounds send it separately.
+        ThenAGoodRequestIsAnswered("random block " + std::to_string(round), [&] {
+            client_.WriteBytes(bytes.data(), bytes.size());
+            client_.Notify();
+            if (round % 3 == 2) client_.WaitForAnswer(300);
+        });
+    }
+}
+
+TEST_F(ServerUnderHostileRequests, DeepNestingEntityExpansionAndHugeAttributes) {
+    // As deep as the block holds: well-formed (1165 levels) and never closed.
+    const size_t deepest = (CustomPipes::kMaxRequestCharacters - Nested(0, true).size()) / 7;
+    ASSERT_LE(Nested(deepest, true).size(), CustomPipes::kMaxRequestCharacters);
+    ThenAGoodRequestIsAnswered("nesting " + std::to_string(deepest) + " levels, closed",
+                               [&] { client_.WriteRequest(WithNul(Nested(deepest, true))); client_.Notify(); });
+    ThenAGoodRequestIsAnswered("nesting 2700 levels, open",
+                               [&] { client_.WriteRequest(WithNul(Nested(2700, false))); client_.Notify(); });
+
+    // 100,000 levels do not fit a request block; a client's block of 1 MB holds them,
+    // of which the server reads its 16384 bytes only.
+    {
+        const std::wstring deep = WithNul(Nested(100000, true));
+        TestClient big(static_cast<DWORD>(deep.size() * 2));
+        ThenAGoodRequestIsAnswered("nesting 100000 levels in a 1 MB block", [&] {
+            big.WriteRequest(deep);
+            big.Notify();
+        });
+    }
+
+    ThenAGoodRequestIsAnswered("billion laughs", [&] {
+        ASSERT_LE(BillionLaughs().size(), CustomPipes::kMaxRequestCharacters);
+        client_.WriteRequest(WithNul(BillionLaughs()));
+        client_.Notify();
+    });
+    ThenAGoodRequestIsAnswered("undeclared entity", [&] {
+        client_.WriteRequest(WithNul(L"<ParamsForVarnel><Names><use>yes</use><name>&lol9;</name></Names></ParamsForVarnel>"));
+        client_.Notify();
+    });
+    ThenAGoodRequestIsAnswered("parameter entity", [&] {
+        client_.WriteRequest(WithNul(L"<!DOCTYPE ParamsForVarnel [<!ENTITY % p \"<!ENTITY e 'x'>\"> %p;]><ParamsForVarnel/>"));
+        client_.Notify();
+    });
+    ThenAGoodRequestIsAnswered("external entity", [&] {
+        client_.WriteRequest(WithNul(L"<!DOCTYPE ParamsForVarnel [<!ENTITY e SYSTEM \"file:///C:/windows/win.ini\">]>"
+                                     L"<ParamsForVarnel><Names><name>&e;</name></Names></ParamsForVarnel>"));
+        client_.Notify();
+    });
+
+    // A 16 KB attribute: the longest the block holds (16,000 bytes of it) in the block.
+    const size_t longest = CustomPipes::kMaxRequestCharacters - HugeAttribute(0).size();
+    ThenAGoodRequestIsAnswered("attribute of " + std::to_string(longest) + " characters", [&] {
+        client_.WriteRequest(WithNul(HugeAttribute(longest)));
+        client_.Notify();
+        // Such a request is well-formed: the server answers it (by name). Take that
+        // answer first, so that the next one is the good request's.
+        const auto answer = client_.WaitForAnswer(10000);
+        ASSERT_TRUE(answer.has_value());
+        EXPECT_EQ(sample_answer::Read(*answer).Echo(L"by"), L"name");
+    });
+    ThenAGoodRequestIsAnswered("a thousand attributes", [&] {
+        std::wstring text = L"<ParamsForVarnel";
+        for (int i = 0; i < 1000 && text.size() < 8000; ++i) text += L" a" + std::to_wstring(i) + L"=\"\"";
+        client_.WriteRequest(WithNul(text + L"/>"));
+        client_.Notify();
+        client_.WaitForAnswer(10000);  // well-formed, nothing to look for: answered with <by>none</by>
+    });
+}
+
+// The same documents straight into the server's parser, at sizes no block can carry.
+TEST(ServerRequestParser, HundredThousandLevelsEntitiesAndHugeAttributesAreReadOrRefusedQuickly) {
+    struct Case {
+        const char* what;
+        std::string document;
+        bool read;  // read (true) or refused (false)
+    };
+    const Case cases[] = {
+        {"100000 levels, closed", Bytes(Nested(100000, true)), true},
+        {"100000 levels, open", Bytes(Nested(100000, false)), false},
+        {"billion laughs", Bytes(BillionLaughs()), false},
+        {"16 KB attribute", Bytes(HugeAttribute(16384)), true},
+        {"16 MB attribute", Bytes(HugeAttribute(16u << 20)), true},
+    };
+    for (const Case& c : cases) {
+        const auto start = Clock::now();
+        const std::wstring outcome = Outcome(c.document);
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        EXPECT_EQ(outcome.empty(), c.read) << c.what << ": " << ::testing::PrintToString(outcome);
+        EXPECT_LT(ms, 5000) << c.what;
+        std::printf("%s: %s in %lld ms\n", c.what, outcome.empty() ? "read" : "refused", static_cast<long long>(ms));
+    }
+    EXPECT_NE(Outcome(Bytes(BillionLaughs())).find(L"DOCTYPE"), std::wstring::npos);
+}
+
+TEST_F(ServerUnderHostileRequests, BlocksThatDoNotExistOrBelongToAnotherProgram) {
+    for (const uint32_t name : {0u, 1u, 0x7FFFFFFFu, 0xFFFFFFFFu, 4000000001u}) {
+        ThenAGoodRequestIsAnswered("no block named " + std::to_string(name), [&] { client_.Notify(name); });
+    }
+    // lParam -1 and a value above 32 bits: the server names the block by the low 32 bits.
+    ThenAGoodRequestIsAnswered("lParam -1", [&] {
+        ::PostMessageW(HWND_BROADCAST, CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request),
+                       CustomPipes::kWindowRequestCode, static_cast<LPARAM>(-1));
+    });
+
+    // Mappings another program made under a decimal name, of other sizes and kinds.
+    const auto foreign = [&](const std::string& what, DWORD protection, DWORD size, const std::wstring& content) {
+        const uint32_t name = 3900000000u + static_cast<uint32_t>(checked_);
+        const UniqueHandle mapping(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, protection, 0, size,
+                                                        std::to_wstring(name).c_str()));
+        ASSERT_TRUE(mapping) << what << ": system error " << ::GetLastError();
+        if (!content.empty() && (protection & 0xFF) == PAGE_READWRITE && !(protection & SEC_RESERVE)) {
+            const UniqueMapView view(::MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+            ASSERT_TRUE(view);
+            std::memcpy(view.get(), content.data(), std::min<size_t>(size, content.size() * 2));
+        }
+        ThenAGoodRequestIsAnswered(what, [&] { client_.Notify(name); });
+    };
+    foreign("1-byte block holding nothing", PAGE_READWRITE, 1, L"");
+    foreign("4096-byte block holding a good request", PAGE_READWRITE, 4096, good_.substr(0, 2047) + L'\0');
+    foreign("read-only 16384-byte block of zeros", PAGE_READONLY, 16384, L"");
+    foreign("reserved, never committed 16384-byte block", PAGE_READWRITE | SEC_RESERVE, 16384, L"");
+    foreign("reserved, never committed 1 MB block", PAGE_READWRITE | SEC_RESERVE, 1 << 20, L"");
+    {
+        // A copy of what "Varnel2" holds now: the server's own answer document.
+        const std::optional<std::wstring> own = ReadAnswerBlock();
+        ASSERT_TRUE(own.has_value());
+        foreign("65536-byte block holding Varnel2's answer", PAGE_READWRITE, 65536, *own + L'\0');
+    }
+    foreign("16384-byte block of the good request without its NUL", PAGE_READWRITE, 16384,
+            std::wstring(good_.substr(0, good_.size() - 1)) + std::wstring(kBlock / 2, L' '));
+    // The client's own block, closed before the server reads it.
+    ThenAGoodRequestIsAnswered("a block closed right after the notice", [&] {
+        TestClient gone;
+        gone.WriteRequest(L"<ParamsForVarnel>" + std::wstring(1, L'\0'));  // never answered, read or not
+        gone.Notify();
+    });
+}
