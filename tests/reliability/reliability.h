@@ -18,7 +18,7 @@
 #include <cwchar>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -127,24 +127,37 @@ inline std::string ReadWholeFile(const std::wstring& path) {
     return content;
 }
 
-// The Unix pids whose command line names exeName (case-insensitive), newest last.
+// The Unix pids whose command line holds exePath (a Unix or Windows path; compared
+// without case, drive and slash direction), in increasing order.
+inline std::string PathKey(std::string path) {
+    for (char& c : path) c = c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (path.size() > 2 && path[1] == ':') path.erase(0, 2);
+    return path;
+}
+
 inline std::vector<unsigned long> UnixPidsRunning(const std::string& exePath) {
     std::vector<unsigned long> pids;
     WIN32_FIND_DATAW found{};
     const UniqueFindHandle search(::FindFirstFileW(L"Z:\\proc\\*", &found));
     if (search.handle == INVALID_HANDLE_VALUE) return pids;
-    std::string wanted = exePath;
-    for (char& c : wanted) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string wanted = PathKey(exePath);
     do {
         wchar_t* end = nullptr;
         const unsigned long pid = std::wcstoul(found.cFileName, &end, 10);
         if (pid == 0 || *end != 0) continue;
-        std::string command = ReadWholeFile(L"Z:\\proc\\" + std::wstring(found.cFileName) + L"\\cmdline");
-        for (char& c : command) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string command = PathKey(ReadWholeFile(L"Z:\\proc\\" + std::wstring(found.cFileName) + L"\\cmdline"));
         if (command.find(wanted) != std::string::npos) pids.push_back(pid);
     } while (::FindNextFileW(search.handle, &found));
     std::sort(pids.begin(), pids.end());
     return pids;
+}
+
+// The Unix process of a Windows program started between the two lists: the one pid in
+// `after` that is not in `before`, or 0.
+inline unsigned long NewPid(const std::vector<unsigned long>& before, const std::vector<unsigned long>& after) {
+    std::vector<unsigned long> added;
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(added));
+    return added.size() == 1 ? added.front() : 0;
 }
 
 // A field of /proc/PID/status in kB ("VmRSS", "VmSize"); -1 when absent.
