@@ -21,44 +21,6 @@ namespace {
 
 constexpr int kBurst = 1000;
 
-// A hidden top-level window of the test: the server's data-ready broadcasts reach it
-// once each, so it counts the answers sent. Its window procedure counts them, since
-// pumping dispatches every message before anything could look for them in the queue.
-class AnswerCounter {
-public:
-    AnswerCounter() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &AnswerCounter::WindowProc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"ReliabilityAnswerCounter";
-        ::RegisterClassW(&wc);
-        count_ = 0;
-        window_ = ::CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                    wc.hInstance, nullptr);
-    }
-    ~AnswerCounter() { ::DestroyWindow(window_); }
-    AnswerCounter(const AnswerCounter&) = delete;
-    AnswerCounter& operator=(const AnswerCounter&) = delete;
-
-    // Pumps until `count` answers have come or the time is up; returns the count.
-    int WaitFor(int count, DWORD timeoutMs) {
-        PumpUntil([&] { return count_ >= count; }, timeoutMs);
-        return count_;
-    }
-
-private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == DataReadyMessage()) {
-            ++count_;
-            return 0;
-        }
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    static inline int count_ = 0;
-    HWND window_ = nullptr;
-};
-
 struct Footprint {
     long handles = -1;
     long rssKb = -1;
@@ -120,7 +82,7 @@ bool FlushWithin(const gui::DemoProcess& demo, int seconds) {
 
 TEST_F(Load, AThousandPressesInABurstAreAllAnsweredAndTheMemoEndsWithTheLastAnswer) {
     RunningServer server = RunningServer::Start();
-    AnswerCounter answers;
+    MessageCounter answers(DataReadyMessage());
     const HWND button = demo_->Control(ControlId::Button1);
 
     // Warm up: the first answers allocate what the demo keeps for its life.
@@ -136,7 +98,8 @@ TEST_F(Load, AThousandPressesInABurstAreAllAnsweredAndTheMemoEndsWithTheLastAnsw
     // The last press asks for something else, so its answer is told from the others.
     gui::SetText(demo_->Control(ControlId::Edit8), L"краснобережский");
     gui::Click(button);
-    const int answered = answers.WaitFor(20 + kBurst, 60000) - 20;
+    // Normally some thirty seconds; more when the machine is busy with other work.
+    const int answered = answers.WaitFor(20 + kBurst, 150000) - 20;
     const auto sent = Clock::now();
     EXPECT_EQ(answered, kBurst) << "requests without an answer";
     ASSERT_TRUE(server.IsRunning());

@@ -75,6 +75,75 @@ private:
 // neighbouring bytes, so a stray write of any value shows.
 inline unsigned char PatternByte(size_t offset) { return static_cast<unsigned char>(1 + (offset * 7 + offset / 256) % 251); }
 
+// A hidden top-level window of the test that counts the broadcasts of one registered
+// message it receives (one per broadcast). Its window procedure counts them, since
+// pumping dispatches every message before anything could look for them in the queue.
+class MessageCounter {
+public:
+    explicit MessageCounter(UINT message) : message_(message) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &MessageCounter::WindowProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ReliabilityMessageCounter";
+        ::RegisterClassW(&wc);
+        window_ = ::CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                    wc.hInstance, nullptr);
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~MessageCounter() { ::DestroyWindow(window_); }
+    MessageCounter(const MessageCounter&) = delete;
+    MessageCounter& operator=(const MessageCounter&) = delete;
+
+    // Pumps until `count` messages have come or the time is up; returns the count.
+    int WaitFor(int count, DWORD timeoutMs) {
+        sample_server_driver::PumpUntil([&] { return count_ >= count; }, timeoutMs);
+        return count_;
+    }
+    // Pumps for pumpMs and returns the count.
+    int CountAfter(DWORD pumpMs) { return WaitFor(1 << 30, pumpMs); }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<MessageCounter*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && message == self->message_) {
+            ++self->count_;
+            return 0;
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    UINT message_;
+    HWND window_ = nullptr;
+    int count_ = 0;
+};
+
+inline UINT RequestMessage() {
+    CustomPipes::RegisterServiceMessages();
+    return CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
+}
+
+// Ends every sample server of the session, also one the demo started.
+inline void StopEveryServer() {
+    for (int attempt = 0; attempt < 50 && sample_server_driver::IsServerRunning(); ++attempt) {
+        for (HWND w = ::FindWindowW(CustomPipes::kVarnelWindowClass, nullptr); w;
+             w = ::FindWindowExW(nullptr, w, CustomPipes::kVarnelWindowClass, nullptr)) {
+            DWORD id = 0;
+            ::GetWindowThreadProcessId(w, &id);
+            if (const UniqueHandle p{::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)}) {
+                ::TerminateProcess(p.get(), 0);
+                ::WaitForSingleObject(p.get(), 5000);
+            }
+        }
+        ::Sleep(50);
+    }
+}
+
+// Puts wire text with its NUL at the start of a block.
+inline void PutText(const RawBlock& block, const std::wstring& text) {
+    std::memset(block.Bytes(), 0, block.Size());
+    std::memcpy(block.Bytes(), text.c_str(), std::min(block.Size(), (text.size() + 1) * sizeof(wchar_t)));
+}
+
 // ---- Measuring the demo from outside ----------------------------------------------
 
 // Handles the system holds for a process, from NtQuerySystemInformation's handle

@@ -1,0 +1,201 @@
+// The peer fails: the sample server is killed while the demo waits for it to start or
+// while a request waits for its answer, its answer block goes before the demo reads it,
+// and the installation record names a file that is no longer there. The demo stays
+// responsive and shows what really happened: no stale answer passes for a new one, and
+// no error is shown that did not happen.
+#include "reliability.h"
+#include "scratch_folder.h"
+#include "search_request.h"
+
+#include <chrono>
+
+using namespace reliability;
+using namespace sample_server_driver;
+using namespace ControlId;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+long long MsSince(Clock::time_point start) {
+    return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+bool MemoHolds(const gui::DemoProcess& demo, const wchar_t* piece) {
+    return MemoText(demo).find(piece) != std::wstring::npos;
+}
+
+class PeerFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StopEveryServer();
+        DeleteServerRecord();
+    }
+    void TearDown() override {
+        StopEveryServer();
+        DeleteServerRecord();
+    }
+
+    // Shows an answer from a block of the test's own, then closes the block: the memo
+    // holds an earlier answer, and no "Varnel2" is left behind.
+    static std::wstring ShowEarlierAnswer(const gui::DemoProcess& demo) {
+        RawBlock block(L"Varnel2", 65536);
+        EXPECT_TRUE(block.IsOpen());
+        const std::wstring answer = wire::EncodeValue(L"<VarnelAnswer>\r\n  <found>0</found>\r\n</VarnelAnswer>\r\n");
+        PutText(block, answer);
+        ::PostMessageW(demo.MainWindow(), DataReadyMessage(), 0, 0);
+        EXPECT_TRUE(demo.Flush());
+        EXPECT_EQ(MemoText(demo), MemoFor(answer));
+        return MemoText(demo);
+    }
+
+    // Presses Button1 and waits until the demo has started the server and waits for it.
+    static HWND PressAndWaitForTheStartedServer(const gui::DemoProcess& demo) {
+        gui::Click(demo.Control(Button1));
+        HWND server = nullptr;
+        gui::WaitUntil([&] { return (server = ::FindWindowW(CustomPipes::kVarnelWindowClass, nullptr)) != nullptr; }, 15000);
+        return server;
+    }
+};
+
+std::wstring CodeRequest() {
+    SearchFields f;
+    f.RadioButton4 = false;
+    f.RadioButton6 = true;
+    f.Edit7 = L"01016433305000";
+    return BuildSearchRequest(f);
+}
+
+}  // namespace
+
+TEST_F(PeerFaults, ServerKilledWhileTheDemoWaitsForItsStart) {
+    WriteServerRecord(ServerPath());
+    MessageCounter notices(RequestMessage());
+    gui::DemoProcess demo(DemoPath());
+    ASSERT_TRUE(demo.MainWindow());
+    const std::wstring earlier = ShowEarlierAnswer(demo);
+
+    const auto pressed = Clock::now();
+    ASSERT_TRUE(PressAndWaitForTheStartedServer(demo)) << "the demo did not start the server";
+    EXPECT_FALSE(Responds(demo, 300)) << "the demo was to be in its wait for the server";
+    const auto killed = Clock::now();
+    StopEveryServer();
+    ASSERT_TRUE(Responds(demo, 5000)) << "the demo does not respond after the server was killed";
+    const long long after = MsSince(killed);
+    EXPECT_LT(after, 3000) << "the wait did not end with the server";
+    EXPECT_LT(MsSince(pressed), 7500) << "the demo waited its full eight seconds for a server that had ended";
+    ASSERT_TRUE(demo.Flush());
+
+    // The notice still goes out (nobody answers it); nothing new is shown, no error.
+    EXPECT_EQ(notices.CountAfter(500), 1);
+    EXPECT_EQ(MemoText(demo), earlier);
+    EXPECT_FALSE(demo.HasMessageBox(kTitle));
+
+    // The next press starts the server again, and its answer replaces the earlier one.
+    gui::Click(demo.Control(Button1));
+    ASSERT_TRUE(gui::WaitUntil([&] { return MemoHolds(demo, L"<VarnelAnswer>") && MemoText(demo) != earlier; }, 30000));
+    ASSERT_TRUE(demo.Flush());
+    const auto answer = ReadAnswerBlock();
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(MemoText(demo), MemoFor(*answer));
+    std::printf("the demo responded %lld ms after the server it waited for was killed\n", after);
+}
+
+TEST_F(PeerFaults, AnswerBlockGoneBeforeTheDemoReadsItClearsTheMemo) {
+    WriteServerRecord(ServerPath());
+    gui::DemoProcess demo(DemoPath());
+    ASSERT_TRUE(demo.MainWindow());
+    ShowEarlierAnswer(demo);
+
+    // While the demo waits for the server it started, the server answers another
+    // client: the data-ready broadcast waits in the demo's queue. Then the server dies
+    // and takes "Varnel2" with it, before the demo gets to the message.
+    ASSERT_TRUE(PressAndWaitForTheStartedServer(demo));
+    TestClient other;
+    const auto answer = other.Ask(CodeRequest());
+    ASSERT_TRUE(answer.has_value()) << "the server did not answer the other client";
+    ASSERT_FALSE(Responds(demo, 100)) << "the demo was to be still in its wait";
+    StopEveryServer();
+    ASSERT_FALSE(ReadAnswerBlock().has_value()) << "Varnel2 outlived the server";
+
+    ASSERT_TRUE(Responds(demo, 5000));
+    ASSERT_TRUE(demo.Flush());
+    EXPECT_EQ(MemoText(demo), L"") << "an answer the demo could not read is shown";
+    EXPECT_FALSE(demo.HasMessageBox(kTitle));
+}
+
+TEST_F(PeerFaults, ServerKilledBetweenRequestAndAnswer) {
+    RunningServer server = RunningServer::Start();
+    gui::DemoProcess demo(DemoPath());
+    ASSERT_TRUE(demo.MainWindow());
+    ASSERT_TRUE(gui::ClickAndWait(demo.Control(Button1)));
+    ASSERT_TRUE(gui::WaitUntil([&] { return MemoHolds(demo, L"<mode>auto</mode>"); }, 10000));
+    ASSERT_TRUE(demo.Flush());
+    const std::wstring first = MemoText(demo);
+
+    // The second request is to be answered through the server's window: it waits for
+    // a person's choice, and the server is killed meanwhile.
+    ASSERT_TRUE(gui::ClickAndWait(::GetDlgItem(demo.Control(RadioGroup1), RadioGroupItem(RadioGroup1, 1))));
+    gui::SetText(demo.Control(Edit8), L"краснобережский");
+    ASSERT_TRUE(gui::ClickAndWait(demo.Control(Button1)));
+    ASSERT_TRUE(PumpUntil([&] { return OfferedMatches(server.Window()) > 0; }, 10000)) << "the request did not arrive";
+    server.Stop();
+
+    ASSERT_TRUE(Responds(demo, 2000));
+    ASSERT_TRUE(demo.Flush());
+    EXPECT_EQ(MemoText(demo), first) << "the memo changed without an answer";
+    EXPECT_FALSE(demo.HasMessageBox(kTitle));
+
+    // A data-ready message that comes late now (of the dead server or anyone) finds no
+    // block: the memo is cleared, the first answer is not shown again as if it were new.
+    ::PostMessageW(demo.MainWindow(), DataReadyMessage(), 0, 0);
+    ASSERT_TRUE(demo.Flush());
+    EXPECT_EQ(MemoText(demo), L"");
+
+    // With no server and no record, a press does nothing visible.
+    MessageCounter notices(RequestMessage());
+    ASSERT_TRUE(gui::ClickAndWait(demo.Control(Button1)));
+    EXPECT_EQ(notices.CountAfter(500), 0);
+    EXPECT_FALSE(IsServerRunning());
+    EXPECT_FALSE(demo.HasMessageBox(kTitle));
+}
+
+TEST_F(PeerFaults, RecordNamingAFileThatIsGone) {
+    const ScratchFolder folder(L"reliability record");
+    const std::wstring copy = folder / L"varnel.exe";
+    ASSERT_TRUE(::CopyFileW(ServerPath().c_str(), copy.c_str(), FALSE));
+    WriteServerRecord(copy);
+    MessageCounter notices(RequestMessage());
+    gui::DemoProcess demo(DemoPath());
+    ASSERT_TRUE(demo.MainWindow());
+    const std::wstring earlier = ShowEarlierAnswer(demo);
+
+    const auto pressWithoutEffect = [&](const char* what, int noticesExpected) {
+        SCOPED_TRACE(what);
+        const auto start = Clock::now();
+        ASSERT_TRUE(gui::ClickAndWait(demo.Control(Button1), 20000));
+        EXPECT_LT(MsSince(start), 3000) << "the demo waited for a server that was never started";
+        EXPECT_EQ(notices.CountAfter(500), noticesExpected);
+        EXPECT_FALSE(IsServerRunning());
+        EXPECT_FALSE(demo.HasMessageBox(kTitle)) << gui::MessageBoxText(demo.WaitForMessageBox(kTitle, 0));
+        EXPECT_EQ(MemoText(demo), earlier);
+        EXPECT_TRUE(Responds(demo, 2000));
+    };
+
+    ASSERT_TRUE(::DeleteFileW(copy.c_str()));
+    pressWithoutEffect("the recorded file deleted", 0);
+
+    ASSERT_TRUE(::CreateDirectoryW(copy.c_str(), nullptr));
+    pressWithoutEffect("a folder in its place", 0);
+    ASSERT_TRUE(::RemoveDirectoryW(copy.c_str()));
+
+    // A file that is no program: the start fails, which is not reported, and the
+    // notice goes out to nobody.
+    {
+        const UniqueHandle file = AdoptFileHandle(
+            ::CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        DWORD written = 0;
+        ::WriteFile(file.get(), "not a program\r\n", 15, &written, nullptr);
+    }
+    pressWithoutEffect("a file that is no program", 1);
+}
