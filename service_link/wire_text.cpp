@@ -132,10 +132,11 @@ std::wstring FromAnsiBytes(std::string_view bytes, UINT codePage) {
     return text;
 }
 
-std::wstring DecodeUtf8(std::string_view bytes) {
-    // Never more UTF-16 units than bytes: a pair of units takes four bytes.
-    std::wstring out(bytes.size(), L'\0');
-    wchar_t* o = out.data();
+namespace {
+
+// Writes the UTF-16 of bytes to o, which has room for bytes.size() units (never more
+// units than bytes: a pair of units takes four bytes), and returns the end.
+wchar_t* DecodeUtf8To(std::string_view bytes, wchar_t* o) {
     const auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
     size_t i = 0;
     while (i < bytes.size()) {
@@ -191,7 +192,21 @@ std::wstring DecodeUtf8(std::string_view bytes) {
             *o++ = static_cast<wchar_t>(c);
         }
     }
-    out.resize(static_cast<size_t>(o - out.data()));
+    return o;
+}
+
+// Appends the UTF-16 of bytes to out.
+void AppendDecodedUtf8(std::string_view bytes, std::wstring& out) {
+    const size_t at = out.size();
+    out.resize(at + bytes.size());
+    out.resize(static_cast<size_t>(DecodeUtf8To(bytes, out.data() + at) - out.data()));
+}
+
+}  // namespace
+
+std::wstring DecodeUtf8(std::string_view bytes) {
+    std::wstring out;
+    AppendDecodedUtf8(bytes, out);
     return out;
 }
 
@@ -208,12 +223,12 @@ std::vector<std::wstring_view> SplitLines(std::wstring_view text) {
     return lines;
 }
 
-std::vector<std::wstring> DecodeLines(std::wstring_view text, UINT codePage) {
-    const UINT cp = Resolve(codePage);
-    const std::vector<std::wstring_view> lines = SplitLines(text);
-    std::vector<std::wstring> decoded;
-    decoded.reserve(lines.size());
+namespace {
 
+// Calls lineBytes(bytes) with the ANSI bytes of each line of text, in order.
+template <typename LineBytes>
+void ForEachLineInAnsiBytes(std::wstring_view text, UINT codePage, LineBytes&& lineBytes) {
+    const UINT cp = Resolve(codePage);
     // Under a single-byte code page one conversion of the whole text serves every
     // line, as long as each character became exactly one byte.
     std::string whole;
@@ -221,15 +236,34 @@ std::vector<std::wstring> DecodeLines(std::wstring_view text, UINT codePage) {
         whole = ToAnsiBytes(text, cp);
         if (whole.size() != text.size()) whole.clear();
     }
-    for (std::wstring_view line : lines) {
+    for (std::wstring_view line : SplitLines(text)) {
         if (!whole.empty()) {
             const size_t offset = static_cast<size_t>(line.data() - text.data());
-            decoded.push_back(DecodeUtf8(std::string_view(whole).substr(offset, line.size())));
+            lineBytes(std::string_view(whole).substr(offset, line.size()));
         } else {
-            decoded.push_back(DecodeUtf8(ToAnsiBytes(line, cp)));
+            lineBytes(ToAnsiBytes(line, cp));
         }
     }
+}
+
+}  // namespace
+
+std::vector<std::wstring> DecodeLines(std::wstring_view text, UINT codePage) {
+    std::vector<std::wstring> decoded;
+    ForEachLineInAnsiBytes(text, codePage, [&](std::string_view bytes) { decoded.push_back(DecodeUtf8(bytes)); });
     return decoded;
+}
+
+std::wstring DecodeLinesJoined(std::wstring_view text, UINT codePage) {
+    std::wstring joined;
+    joined.reserve(text.size() + 2);
+    bool first = true;
+    ForEachLineInAnsiBytes(text, codePage, [&](std::string_view bytes) {
+        if (!first) joined += L"\r\n";
+        first = false;
+        AppendDecodedUtf8(bytes, joined);
+    });
+    return joined;
 }
 
 std::wstring_view TextUpToNul(const void* data, size_t byteCount) {

@@ -47,6 +47,10 @@ std::vector<std::wstring_view> SplitLines(std::wstring_view text);
 // Answer text to display lines: split, then each line to ANSI bytes and from UTF-8.
 std::vector<std::wstring> DecodeLines(std::wstring_view text, UINT codePage = CP_ACP);
 
+// The same lines joined by CR LF into one text (none after the last), as a multi-line
+// edit control takes them; built in one buffer.
+std::wstring DecodeLinesJoined(std::wstring_view text, UINT codePage = CP_ACP);
+
 // The text of a block: the UTF-16 characters up to the first NUL, or all of them.
 std::wstring_view TextUpToNul(const void* data, size_t byteCount);
 

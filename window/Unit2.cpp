@@ -679,15 +679,8 @@ void TfrmMain::OnApplicationMessage(MSG& message, bool& handled) {
 void TfrmMain::ShowAnswer(const std::wstring& text) {
     // One text for the whole memo: adding a line at a time re-lays the memo each time,
     // which a 64 KB answer makes slow.
-    const std::vector<std::wstring> lines = wire::DecodeLines(text);
-    std::wstring shown;
-    shown.reserve(text.size() + 2 * lines.size());
-    for (size_t index = 0; index < lines.size(); ++index) {
-        if (index > 0) shown += L"\r\n";
-        shown += lines[index];
-    }
     static const bool underWine = RunsUnderWine();
-    ::SetWindowTextW(Memo1, MemoText(shown, underWine).c_str());
+    ::SetWindowTextW(Memo1, MemoText(wire::DecodeLinesJoined(text), underWine).c_str());
 }
 
 void TfrmMain::Button2Click() {

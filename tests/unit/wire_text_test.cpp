@@ -58,6 +58,15 @@ TEST(WireText, DecodedLinesKeepMalformedContentAsReplacementCharacters) {
     EXPECT_EQ(DecodeLines(L"\u4E2D", 1251), Lines{L"?"});
 }
 
+TEST(WireText, JoinedLinesAreTheLinesWithCrLfBetween) {
+    for (std::wstring_view text : {L"", L"a", L"a\r\n", L"a\r\nb", L"\u0420\r\u0420\u00B0\n\n\u4E2D\r\n"}) {
+        const std::vector<std::wstring> lines = DecodeLines(text, 1251);
+        std::wstring joined;
+        for (size_t i = 0; i < lines.size(); ++i) joined += (i ? L"\r\n" : L"") + lines[i];
+        EXPECT_EQ(wire::DecodeLinesJoined(text, 1251), joined) << ::testing::PrintToString(std::wstring(text));
+    }
+}
+
 TEST(WireText, TextUpToNulStopsAtTheFirstNulOrTheEndOfTheBytes) {
     const wchar_t withNul[] = L"ab\0cd";
     EXPECT_EQ(wire::TextUpToNul(withNul, sizeof withNul), L"ab");
