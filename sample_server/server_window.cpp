@@ -22,6 +22,9 @@ constexpr int kButtonHeight = 26;
 constexpr int kButtonWidth = 180;
 // The log keeps the newest lines; older ones are dropped.
 constexpr LRESULT kMaxLogLines = 4000;
+
+// Posted to the window itself when log lines wait to be written.
+constexpr UINT kWriteLogMessage = WM_APP + 1;
 constexpr size_t kMaxRequestLines = 60;
 constexpr size_t kMaxAnswerLines = 80;
 
@@ -128,6 +131,7 @@ LRESULT ServerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_COPYDATA: return OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         case WM_GETMINMAXINFO: reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {480, 360}; return 0;
         case WM_DESTROY: ::PostQuitMessage(0); return 0;
+        case kWriteLogMessage: WriteLog(); return 0;
     }
     return ::DefWindowProcW(window_, message, wParam, lParam);
 }
@@ -293,33 +297,29 @@ void ServerWindow::ShowMatches(const Search& search, std::vector<Match> matches,
 }
 
 void ServerWindow::Log(std::wstring_view line) {
-    AppendToLog(line);
-    ShowLogEnd();
-}
-
-void ServerWindow::AppendToLog(std::wstring_view line) {
-    HWND log = Control(kLogListId);
-    if (!log) return;
-    if (::SendMessageW(log, LB_GETCOUNT, 0, 0) >= kMaxLogLines) ::SendMessageW(log, LB_DELETESTRING, 0, 0);
-    ::SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(SafeForDisplay(line).c_str()));
-}
-
-void ServerWindow::ShowLogEnd() {
-    HWND log = Control(kLogListId);
-    const LRESULT count = ::SendMessageW(log, LB_GETCOUNT, 0, 0);
-    if (count > 0) ::SendMessageW(log, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
+    if (unwrittenLog_.empty()) ::PostMessageW(window_, kWriteLogMessage, 0, 0);
+    unwrittenLog_.emplace_back(line);
 }
 
 void ServerWindow::LogLines(std::wstring_view indent, const std::vector<std::wstring>& lines, size_t maxLines) {
-    // Drawn and scrolled once at the end: doing it after every line made each answer
-    // take a noticeable fraction of a second under Wine.
-    HWND log = Control(kLogListId);
+    for (size_t i = 0; i < lines.size() && i < maxLines; ++i) Log(std::wstring(indent) + lines[i]);
+    if (lines.size() > maxLines) Log(std::wstring(indent) + L"… ещё строк: " + std::to_wstring(lines.size() - maxLines));
+}
+
+void ServerWindow::WriteLog() {
+    // Drawn and scrolled once for all waiting lines: doing it after every line made each
+    // answer take a noticeable fraction of a second under Wine.
+    const HWND log = Control(kLogListId);
+    std::vector<std::wstring> lines = std::move(unwrittenLog_);
+    unwrittenLog_.clear();
+    if (!log) return;
     ::SendMessageW(log, WM_SETREDRAW, FALSE, 0);
-    for (size_t i = 0; i < lines.size() && i < maxLines; ++i) AppendToLog(std::wstring(indent) + lines[i]);
-    if (lines.size() > maxLines) {
-        AppendToLog(std::wstring(indent) + L"… ещё строк: " + std::to_wstring(lines.size() - maxLines));
+    for (const std::wstring& line : lines) {
+        if (::SendMessageW(log, LB_GETCOUNT, 0, 0) >= kMaxLogLines) ::SendMessageW(log, LB_DELETESTRING, 0, 0);
+        ::SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(SafeForDisplay(line).c_str()));
     }
-    ShowLogEnd();
+    const LRESULT count = ::SendMessageW(log, LB_GETCOUNT, 0, 0);
+    if (count > 0) ::SendMessageW(log, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
     ::SendMessageW(log, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(log, nullptr, TRUE);
 }

@@ -48,10 +48,11 @@ private:
                 LPARAM client);
     void ShowMatches(const Search& search, std::vector<Match> matches, WPARAM code, LPARAM client);
 
+    // Log lines wait in unwrittenLog_ until the window is idle: a client waits for the
+    // answer, and filling the list box costs far more than finding and sending it.
     void Log(std::wstring_view line);
-    void AppendToLog(std::wstring_view line);
-    void ShowLogEnd();
     void LogLines(std::wstring_view indent, const std::vector<std::wstring>& lines, size_t maxLines);
+    void WriteLog();
     HWND Control(int id) const { return ::GetDlgItem(window_, id); }
 
     HINSTANCE instance_;
@@ -59,6 +60,7 @@ private:
     HWND window_ = nullptr;
     HFONT font_ = nullptr;
     UINT requestMessage_ = 0;
+    std::vector<std::wstring> unwrittenLog_;
 
     // The request that waits for a person's choice.
     struct Pending {
