@@ -76,7 +76,7 @@ private:
 inline unsigned char PatternByte(size_t offset) { return static_cast<unsigned char>(1 + (offset * 7 + offset / 256) % 251); }
 
 // A hidden top-level window of the test that counts the broadcasts of one registered
-// message it receives (one per broadcast). Its window procedure counts them, since
+// message it receives (one per broadcast) and keeps the lParam of each. Its window procedure counts them, since
 // pumping dispatches every message before anything could look for them in the queue.
 class MessageCounter {
 public:
@@ -102,11 +102,20 @@ public:
     // Pumps for pumpMs and returns the count.
     int CountAfter(DWORD pumpMs) { return WaitFor(1 << 30, pumpMs); }
 
+    // How many of the messages so far carried lParam.
+    int CountOf(LPARAM lParam) const { return static_cast<int>(std::count(lParams_.begin(), lParams_.end(), lParam)); }
+    int Count() const { return count_; }
+    void Clear() {
+        count_ = 0;
+        lParams_.clear();
+    }
+
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<MessageCounter*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         if (self && message == self->message_) {
             ++self->count_;
+            self->lParams_.push_back(lParam);
             return 0;
         }
         return ::DefWindowProcW(window, message, wParam, lParam);
@@ -115,6 +124,7 @@ private:
     UINT message_;
     HWND window_ = nullptr;
     int count_ = 0;
+    std::vector<LPARAM> lParams_;
 };
 
 inline UINT RequestMessage() {

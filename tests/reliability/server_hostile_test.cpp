@@ -81,22 +81,43 @@ protected:
         ASSERT_TRUE(server_.Window());
     }
 
-    // Sends the hostile request, then a good one; the first answer to come must be the
-    // good one's, nothing may overwrite it, and the server must still run.
-    void ThenAGoodRequestIsAnswered(const std::string& what, const std::function<void()>& sendHostile) {
+    // Sends the hostile request (through hostile_, whose block is its own, or under
+    // another block name), then the good one through client_. The server takes the
+    // notices in turn, so when the good answer comes the hostile block has been read.
+    // Every answer carries its request's lParam: the hostile one must not be answered
+    // (or must be, when it is well-formed: `answered`), the good one exactly once, and
+    // the server must still run.
+    enum class Hostile { NotAnswered, Answered, Either };
+    void ThenAGoodRequestIsAnswered(const std::string& what, const std::function<void()>& sendHostile,
+                                    Hostile expected = Hostile::NotAnswered, LPARAM hostileName = 0) {
         SCOPED_TRACE(what);
-        client_.ForgetAnswers();
+        const LPARAM good = reinterpret_cast<LPARAM>(client_.Window());
+        const LPARAM hostile = hostileName ? hostileName : reinterpret_cast<LPARAM>(hostile_.Window());
+        answers_.CountAfter(0);
+        answers_.Clear();
         const auto start = Clock::now();
         sendHostile();
         client_.WriteRequest(good_);
         client_.Notify();
-        const std::optional<std::wstring> answer = client_.WaitForAnswer(20000);
-        ASSERT_TRUE(answer.has_value()) << "no answer to the good request";
+        ASSERT_TRUE(PumpUntil([&] { return answers_.CountOf(good) > 0; }, 20000))
+            << "no answer to the good request";
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        // The server answers in the order of the notices: an answer to the hostile
+        // request would have come first; this catches a second one.
+        answers_.CountAfter(50);
+        EXPECT_EQ(answers_.CountOf(good), 1);
+        if (expected == Hostile::NotAnswered) {
+            EXPECT_EQ(answers_.CountOf(hostile), 0) << "the hostile request was answered";
+        } else if (expected == Hostile::Answered) {
+            EXPECT_EQ(answers_.CountOf(hostile), 1) << "a well-formed request was not answered";
+        }
+        EXPECT_EQ(answers_.Count(), answers_.CountOf(good) + answers_.CountOf(hostile)) << "an answer to nobody";
+        const std::optional<std::wstring> answer = ReadAnswerBlock();
+        ASSERT_TRUE(answer.has_value());
         const sample_answer::Answer a = sample_answer::Read(*answer);
         EXPECT_TRUE(a.wellFormed) << a.error;
-        EXPECT_EQ(a.Echo(L"code"), kSampleCode) << "the hostile request was answered";
+        EXPECT_EQ(a.Echo(L"code"), kSampleCode) << "the good request's answer is not the last";
         EXPECT_TRUE(server_.IsRunning());
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
         slowest_ = std::max<long long>(slowest_, ms);
         ++checked_;
     }
@@ -112,6 +133,8 @@ protected:
 
     RunningServer server_;
     TestClient client_;
+    TestClient hostile_;
+    MessageCounter answers_{DataReadyMessage()};
     const std::wstring good_ = GoodRequest();
     int checked_ = 0;
     long long slowest_ = 0;
@@ -142,21 +165,16 @@ TEST_F(ServerUnderHostileRequests, RandomBlocks) {
                 }
                 text.resize(kBlock / 2, L'\0');
                 std::memcpy(bytes.data(), text.data(), kBlock);
-                // A damaged request may still be well-formed and answered: it must not
-                // be a code search for the sample code then.
-                if (text.find(kSampleCode) != std::wstring::npos) {
-                    const size_t at = text.find(kSampleCode);
-                    std::memcpy(bytes.data() + at * 2, L"99999999999999", 28);
-                }
             }
         }
-        // A damaged request that is still read is answered like any other; only the
-        // first answer after the good one counts, so those rounds send it separately.
-        ThenAGoodRequestIsAnswered("random block " + std::to_string(round), [&] {
-            client_.WriteBytes(bytes.data(), bytes.size());
-            client_.Notify();
-            if (round % 3 == 2) client_.WaitForAnswer(300);
-        });
+        // A damaged request may still be well-formed, and is answered then.
+        ThenAGoodRequestIsAnswered(
+            "random block " + std::to_string(round),
+            [&] {
+                hostile_.WriteBytes(bytes.data(), bytes.size());
+                hostile_.Notify();
+            },
+            round % 3 == 2 ? Hostile::Either : Hostile::NotAnswered);
     }
 }
 
@@ -164,59 +182,66 @@ TEST_F(ServerUnderHostileRequests, DeepNestingEntityExpansionAndHugeAttributes) 
     // As deep as the block holds: well-formed (1165 levels) and never closed.
     const size_t deepest = (CustomPipes::kMaxRequestCharacters - Nested(0, true).size()) / 7;
     ASSERT_LE(Nested(deepest, true).size(), CustomPipes::kMaxRequestCharacters);
-    ThenAGoodRequestIsAnswered("nesting " + std::to_string(deepest) + " levels, closed",
-                               [&] { client_.WriteRequest(WithNul(Nested(deepest, true))); client_.Notify(); });
-    ThenAGoodRequestIsAnswered("nesting 2700 levels, open",
-                               [&] { client_.WriteRequest(WithNul(Nested(2700, false))); client_.Notify(); });
+    ThenAGoodRequestIsAnswered(
+        "nesting " + std::to_string(deepest) + " levels, closed",
+        [&] {
+            hostile_.WriteRequest(WithNul(Nested(deepest, true)));
+            hostile_.Notify();
+        },
+        Hostile::Answered);  // well-formed, with nothing to look for
+    ThenAGoodRequestIsAnswered("nesting 2700 levels, open", [&] {
+        hostile_.WriteRequest(WithNul(Nested(2700, false)));
+        hostile_.Notify();
+    });
 
     // 100,000 levels do not fit a request block; a client's block of 1 MB holds them,
     // of which the server reads its 16384 bytes only.
     {
         const std::wstring deep = WithNul(Nested(100000, true));
         TestClient big(static_cast<DWORD>(deep.size() * 2));
-        ThenAGoodRequestIsAnswered("nesting 100000 levels in a 1 MB block", [&] {
-            big.WriteRequest(deep);
-            big.Notify();
-        });
+        ThenAGoodRequestIsAnswered(
+            "nesting 100000 levels in a 1 MB block",
+            [&] {
+                big.WriteRequest(deep);
+                big.Notify();
+            },
+            Hostile::NotAnswered, reinterpret_cast<LPARAM>(big.Window()));
     }
 
     ThenAGoodRequestIsAnswered("billion laughs", [&] {
         ASSERT_LE(BillionLaughs().size(), CustomPipes::kMaxRequestCharacters);
-        client_.WriteRequest(WithNul(BillionLaughs()));
-        client_.Notify();
+        hostile_.WriteRequest(WithNul(BillionLaughs()));
+        hostile_.Notify();
     });
     ThenAGoodRequestIsAnswered("undeclared entity", [&] {
-        client_.WriteRequest(WithNul(L"<ParamsForVarnel><Names><use>yes</use><name>&lol9;</name></Names></ParamsForVarnel>"));
-        client_.Notify();
+        hostile_.WriteRequest(WithNul(L"<ParamsForVarnel><Names><use>yes</use><name>&lol9;</name></Names></ParamsForVarnel>"));
+        hostile_.Notify();
     });
     ThenAGoodRequestIsAnswered("parameter entity", [&] {
-        client_.WriteRequest(WithNul(L"<!DOCTYPE ParamsForVarnel [<!ENTITY % p \"<!ENTITY e 'x'>\"> %p;]><ParamsForVarnel/>"));
-        client_.Notify();
+        hostile_.WriteRequest(WithNul(L"<!DOCTYPE ParamsForVarnel [<!ENTITY % p \"<!ENTITY e 'x'>\"> %p;]><ParamsForVarnel/>"));
+        hostile_.Notify();
     });
     ThenAGoodRequestIsAnswered("external entity", [&] {
-        client_.WriteRequest(WithNul(L"<!DOCTYPE ParamsForVarnel [<!ENTITY e SYSTEM \"file:///C:/windows/win.ini\">]>"
+        hostile_.WriteRequest(WithNul(L"<!DOCTYPE ParamsForVarnel [<!ENTITY e SYSTEM \"file:///C:/windows/win.ini\">]>"
                                      L"<ParamsForVarnel><Names><name>&e;</name></Names></ParamsForVarnel>"));
-        client_.Notify();
+        hostile_.Notify();
     });
 
     // A 16 KB attribute: the longest the block holds (16,000 bytes of it) in the block.
     const size_t longest = CustomPipes::kMaxRequestCharacters - HugeAttribute(0).size();
-    ThenAGoodRequestIsAnswered("attribute of " + std::to_string(longest) + " characters", [&] {
-        client_.WriteRequest(WithNul(HugeAttribute(longest)));
-        client_.Notify();
-        // Such a request is well-formed: the server answers it (by name). Take that
-        // answer first, so that the next one is the good request's.
-        const auto answer = client_.WaitForAnswer(10000);
-        ASSERT_TRUE(answer.has_value());
-        EXPECT_EQ(sample_answer::Read(*answer).Echo(L"by"), L"name");
-    });
+    ThenAGoodRequestIsAnswered(
+        "attribute of " + std::to_string(longest) + " characters",
+        [&] {
+            hostile_.WriteRequest(WithNul(HugeAttribute(longest)));
+            hostile_.Notify();
+        },
+        Hostile::Answered);  // well-formed: a search by name
     ThenAGoodRequestIsAnswered("a thousand attributes", [&] {
         std::wstring text = L"<ParamsForVarnel";
         for (int i = 0; i < 1000 && text.size() < 8000; ++i) text += L" a" + std::to_wstring(i) + L"=\"\"";
-        client_.WriteRequest(WithNul(text + L"/>"));
-        client_.Notify();
-        client_.WaitForAnswer(10000);  // well-formed, nothing to look for: answered with <by>none</by>
-    });
+        hostile_.WriteRequest(WithNul(text + L"/>"));
+        hostile_.Notify();
+    }, Hostile::Answered);  // well-formed, with nothing to look for
 }
 
 // The same documents straight into the server's parser, at sizes no block can carry.
@@ -246,13 +271,14 @@ TEST(ServerRequestParser, HundredThousandLevelsEntitiesAndHugeAttributesAreReadO
 
 TEST_F(ServerUnderHostileRequests, BlocksThatDoNotExistOrBelongToAnotherProgram) {
     for (const uint32_t name : {0u, 1u, 0x7FFFFFFFu, 0xFFFFFFFFu, 4000000001u}) {
-        ThenAGoodRequestIsAnswered("no block named " + std::to_string(name), [&] { client_.Notify(name); });
+        ThenAGoodRequestIsAnswered("no block named " + std::to_string(name), [&] { client_.Notify(name); },
+                                   Hostile::NotAnswered, static_cast<LPARAM>(name));
     }
     // lParam -1 and a value above 32 bits: the server names the block by the low 32 bits.
     ThenAGoodRequestIsAnswered("lParam -1", [&] {
         ::PostMessageW(HWND_BROADCAST, CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request),
                        CustomPipes::kWindowRequestCode, static_cast<LPARAM>(-1));
-    });
+    }, Hostile::NotAnswered, static_cast<LPARAM>(-1));
 
     // Mappings another program made under a decimal name, of other sizes and kinds.
     const auto foreign = [&](const std::string& what, DWORD protection, DWORD size, const std::wstring& content) {
@@ -265,7 +291,7 @@ TEST_F(ServerUnderHostileRequests, BlocksThatDoNotExistOrBelongToAnotherProgram)
             ASSERT_TRUE(view);
             std::memcpy(view.get(), content.data(), std::min<size_t>(size, content.size() * 2));
         }
-        ThenAGoodRequestIsAnswered(what, [&] { client_.Notify(name); });
+        ThenAGoodRequestIsAnswered(what, [&] { client_.Notify(name); }, Hostile::NotAnswered, static_cast<LPARAM>(name));
     };
     foreign("1-byte block holding nothing", PAGE_READWRITE, 1, L"");
     foreign("4096-byte block holding a good request", PAGE_READWRITE, 4096, good_.substr(0, 2047) + L'\0');
@@ -281,9 +307,14 @@ TEST_F(ServerUnderHostileRequests, BlocksThatDoNotExistOrBelongToAnotherProgram)
     foreign("16384-byte block of the good request without its NUL", PAGE_READWRITE, 16384,
             std::wstring(good_.substr(0, good_.size() - 1)) + std::wstring(kBlock / 2, L' '));
     // The client's own block, closed before the server reads it.
-    ThenAGoodRequestIsAnswered("a block closed right after the notice", [&] {
-        TestClient gone;
-        gone.WriteRequest(L"<ParamsForVarnel>" + std::wstring(1, L'\0'));  // never answered, read or not
-        gone.Notify();
-    });
+    std::optional<TestClient> gone(std::in_place);
+    const LPARAM goneName = reinterpret_cast<LPARAM>(gone->Window());
+    ThenAGoodRequestIsAnswered(
+        "a block closed right after the notice",
+        [&] {
+            gone->WriteRequest(L"<ParamsForVarnel>" + std::wstring(1, L'\0'));  // never answered, read or not
+            gone->Notify();
+            gone.reset();
+        },
+        Hostile::NotAnswered, goneName);
 }
