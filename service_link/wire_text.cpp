@@ -146,6 +146,12 @@ wchar_t* DecodeUtf8To(std::string_view bytes, wchar_t* o) {
             ++i;
             continue;
         }
+        // Cyrillic is two bytes: the common case takes no table.
+        if (lead >= 0xC2 && lead <= 0xDF && i + 1 < bytes.size() && (at(i + 1) & 0xC0) == 0x80) {
+            *o++ = static_cast<wchar_t>(((lead & 0x1F) << 6) | (at(i + 1) & 0x3F));
+            i += 2;
+            continue;
+        }
         // Expected length and the range of the second byte (Unicode table 3-7).
         size_t need = 0;
         unsigned char lo = 0x80, hi = 0xBF;
