@@ -18,7 +18,7 @@ size_t BlockSize(RandomText& random, int round) {
     static constexpr size_t kEdges[] = {4096, 4097, 32768, 65534, 65535, 65536, 65537, 69632, 131072};
     if (round < static_cast<int>(std::size(kEdges))) return kEdges[round];
     // Most blocks are small, so that a few hundred are shown within the time a test has.
-    return kPage + random.Below(random.Chance(70) ? 12288 : 70000);
+    return kPage + random.Below(random.Chance(80) ? 12288 : 70000);
 }
 
 // Random content of one of three kinds: raw bytes, UTF-16 text with a NUL somewhere,
