@@ -57,37 +57,39 @@ inline void StopEveryServer() {
 }
 
 // A hidden top-level window of the test that counts the request notices broadcast
-// while it lives: a notice that was posted shows here too.
+// while it lives: a notice that was posted reaches it too.
 class NoticeListener {
 public:
     NoticeListener() {
         CustomPipes::RegisterServiceMessages();
         WNDCLASSW wc{};
-        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.lpfnWndProc = Count;
         wc.hInstance = ::GetModuleHandleW(nullptr);
         wc.lpszClassName = L"EndToEndNoticeListener";
         ::RegisterClassW(&wc);
         window_ = ::CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                     wc.hInstance, nullptr);
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&count_));
     }
     ~NoticeListener() { ::DestroyWindow(window_); }
     NoticeListener(const NoticeListener&) = delete;
     NoticeListener& operator=(const NoticeListener&) = delete;
 
     // Pumps for a while and returns how many notices reached this window so far.
-    int Count(DWORD pumpMs = 300) {
-        const UINT request = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
-        sample_server_driver::PumpUntil(
-            [&] {
-                MSG m;
-                while (::PeekMessageW(&m, window_, request, request, PM_REMOVE)) ++count_;
-                return false;
-            },
-            pumpMs);
+    int Notices(DWORD pumpMs = 300) {
+        sample_server_driver::PumpUntil([] { return false; }, pumpMs);
         return count_;
     }
 
 private:
+    static LRESULT CALLBACK Count(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request)) {
+            if (auto* count = reinterpret_cast<int*>(::GetWindowLongPtrW(window, GWLP_USERDATA))) ++*count;
+            return 0;
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
     HWND window_ = nullptr;
     int count_ = 0;
 };

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace sample_server_driver {
 
@@ -244,6 +245,31 @@ public:
         }
     }
 
+    // Waits for the answer to the request announced with lParam = requester: the sample
+    // server's data-ready message carries the request's lParam. The requesters of the
+    // other answers seen meanwhile are kept in OtherAnswers().
+    std::optional<std::wstring> WaitForAnswerTo(uint32_t requester, DWORD timeoutMs = 10000) {
+        const UINT dataReady =
+            CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            MSG message;
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == dataReady && message.hwnd == window_) {
+                    const auto answered = static_cast<uint32_t>(message.lParam);
+                    if (answered == requester) return ReadAnswerBlock();
+                    otherAnswers_.push_back(answered);
+                    continue;
+                }
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+            if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+    }
+    const std::vector<uint32_t>& OtherAnswers() const { return otherAnswers_; }
+
     // Writes, announces and waits: one whole exchange.
     std::optional<std::wstring> Ask(std::wstring_view requestWithNul, DWORD timeoutMs = 10000) {
         ForgetAnswers();
@@ -257,6 +283,7 @@ private:
     UniqueHandle block_;
     UniqueMapView view_;
     size_t blockBytes_ = 0;
+    std::vector<uint32_t> otherAnswers_;
 };
 
 // Plays the person at the server's window: picks item `index` of the matches list
