@@ -15,6 +15,8 @@
 
 namespace end_to_end {
 
+using sample_server_driver::StopEveryServer;
+
 inline std::wstring DemoPath() { return gui::WindowsPath(VARNEL_DEMO_EXE); }
 
 // The lines of Memo1 as the page shows them.
@@ -37,23 +39,6 @@ inline std::vector<std::wstring> ExpectedLinesOfAnswerBlock() {
 
 inline bool MemoHolds(const gui::DemoProcess& demo, const std::wstring& piece) {
     return gui::TextOf(demo.Control(ControlId::Memo1)).find(piece) != std::wstring::npos;
-}
-
-// Ends every sample server of the session, also one the demo started, so that the
-// next test begins with Varnel not running.
-inline void StopEveryServer() {
-    for (int attempt = 0; attempt < 50 && sample_server_driver::IsServerRunning(); ++attempt) {
-        for (HWND w = ::FindWindowW(CustomPipes::kVarnelWindowClass, nullptr); w;
-             w = ::FindWindowExW(nullptr, w, CustomPipes::kVarnelWindowClass, nullptr)) {
-            DWORD id = 0;
-            ::GetWindowThreadProcessId(w, &id);
-            if (const UniqueHandle p{::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)}) {
-                ::TerminateProcess(p.get(), 0);
-                ::WaitForSingleObject(p.get(), 5000);
-            }
-        }
-        ::Sleep(100);
-    }
 }
 
 // A hidden top-level window of the test that counts the request notices broadcast

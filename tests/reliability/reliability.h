@@ -25,6 +25,8 @@
 
 namespace reliability {
 
+using sample_server_driver::StopEveryServer;
+
 inline const wchar_t* const kTitle = L"Демонстрация взаимодействия с программой Varnel";
 
 inline std::wstring DemoPath() { return gui::WindowsPath(VARNEL_DEMO_EXE); }
@@ -130,22 +132,6 @@ private:
 inline UINT RequestMessage() {
     CustomPipes::RegisterServiceMessages();
     return CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
-}
-
-// Ends every sample server of the session, also one the demo started.
-inline void StopEveryServer() {
-    for (int attempt = 0; attempt < 50 && sample_server_driver::IsServerRunning(); ++attempt) {
-        for (HWND w = ::FindWindowW(CustomPipes::kVarnelWindowClass, nullptr); w;
-             w = ::FindWindowExW(nullptr, w, CustomPipes::kVarnelWindowClass, nullptr)) {
-            DWORD id = 0;
-            ::GetWindowThreadProcessId(w, &id);
-            if (const UniqueHandle p{::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)}) {
-                ::TerminateProcess(p.get(), 0);
-                ::WaitForSingleObject(p.get(), 5000);
-            }
-        }
-        ::Sleep(50);
-    }
 }
 
 // Puts wire text with its NUL at the start of a block.

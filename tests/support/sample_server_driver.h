@@ -66,6 +66,23 @@ inline bool IsServerRunning() {
     return mutex != nullptr;
 }
 
+// Ends every sample server of the session, also one a demo started, and waits until
+// the mutex is gone, so that the next test begins with Varnel not running.
+inline void StopEveryServer() {
+    for (int attempt = 0; attempt < 50 && IsServerRunning(); ++attempt) {
+        for (HWND w = ::FindWindowW(CustomPipes::kVarnelWindowClass, nullptr); w;
+             w = ::FindWindowExW(nullptr, w, CustomPipes::kVarnelWindowClass, nullptr)) {
+            DWORD id = 0;
+            ::GetWindowThreadProcessId(w, &id);
+            if (const UniqueHandle p{::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)}) {
+                ::TerminateProcess(p.get(), 0);
+                ::WaitForSingleObject(p.get(), 5000);
+            }
+        }
+        ::Sleep(50);
+    }
+}
+
 // The "TfrmMainRudoz" window of process processId, or null.
 inline HWND FindServerWindow(DWORD processId) {
     for (HWND window = ::FindWindowExW(nullptr, nullptr, CustomPipes::kVarnelWindowClass, nullptr); window;
