@@ -1,6 +1,8 @@
 // Module CustomPipes: starting Varnel, announcing requests, reading answers.
 #pragma once
 
+#include "installation_record.h"
+#include "process_start.h"
 #include "protocol.h"
 #include "service_catalogue.h"
 #include "win32.h"
@@ -14,9 +16,6 @@ namespace CustomPipes {
 // the record is missing. A value of a non-string type raises ProgramError
 // ("Invalid data type for 'ExeName'").
 std::wstring LookUpServerExecutable();
-
-// True when path names an existing file that is not a directory.
-bool IsExistingFile(const std::wstring& path);
 
 // Makes sure Varnel runs (showing its window maximized, or starting it from the
 // record and giving it up to 8 seconds), then broadcasts the request message with

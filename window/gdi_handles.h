@@ -1,15 +1,8 @@
-// Owners for the GDI objects the window creates.
+// Device contexts the window draws with; the font owner is in handles.h.
 #pragma once
 
+#include "handles.h"
 #include "win32.h"
-
-#include <memory>
-#include <type_traits>
-
-struct FontDeleter {
-    void operator()(HFONT font) const noexcept { ::DeleteObject(font); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 // A window's device context, released on scope exit.
 class WindowDc {

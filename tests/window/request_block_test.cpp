@@ -11,6 +11,8 @@
 
 namespace {
 
+using CustomPipes::RequestBlockName;
+
 // A handle value no window of this test has: only its digits matter to the block.
 HWND FakeWindow(uintptr_t value) { return reinterpret_cast<HWND>(value); }
 
