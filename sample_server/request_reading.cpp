@@ -21,7 +21,7 @@ RequestReading Problem(std::wstring problem) {
 RequestReading RequestTextOf(const void* data, size_t usableBytes) {
     constexpr size_t kBlock = CustomPipes::kRequestBlockSize;
     if (usableBytes < kBlock) {
-        return Problem(L"the block holds " + std::to_wstring(usableBytes) + L" readable bytes, fewer than the " +
+        return Problem(L"the block holds " + std::to_wstring(usableBytes) + L" bytes that may be read, fewer than the " +
                        std::to_wstring(kBlock) + L" of a request block");
     }
     const auto* chars = static_cast<const wchar_t*>(data);
