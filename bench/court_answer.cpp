@@ -1,11 +1,10 @@
 #include "court_answer.h"
 
+#include "blocks.h"
 #include "program_error.h"
 #include "service_catalogue.h"
 #include "wire_text.h"
 
-#include <algorithm>
-#include <cstring>
 #include <iterator>
 
 namespace bench {
@@ -51,16 +50,14 @@ std::wstring FullCourtAnswer() {
     return text;
 }
 
-AnswerBlock CreateCourtAnswerBlock(const std::wstring& text) {
+CustomPipes::NamedBlock CreateCourtAnswerBlock(const std::wstring& text) {
     const CustomPipes::ServiceEntry& court = CustomPipes::CatalogueEntry(CustomPipes::Service::Varnel);
-    AnswerBlock block;
-    block.mapping.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                             court.answerBlockSize, court.answerBlockName));
-    if (!block.mapping) throw ProgramError(L"The court answer block could not be created");
-    block.view.reset(::MapViewOfFile(block.mapping.get(), FILE_MAP_WRITE, 0, 0, court.answerBlockSize));
-    if (!block.view) throw ProgramError(L"The court answer block could not be mapped");
-    const size_t bytes = std::min<size_t>((text.size() + 1) * sizeof(wchar_t), court.answerBlockSize);
-    std::memcpy(block.view.get(), text.c_str(), bytes);
+    CustomPipes::NamedBlock block = CustomPipes::NamedBlock::Create(court.answerBlockName, court.answerBlockSize);
+    if (!block.IsMapped()) {
+        throw ProgramError(L"The court answer block could not be made (" + std::wstring(block.FailedCall()) +
+                           L" failed with error " + std::to_wstring(block.Error()) + L")");
+    }
+    PutText(block, text);
     return block;
 }
 

@@ -2,7 +2,7 @@
 // wire form, filling the 65536-byte answer block to its last character.
 #pragma once
 
-#include "handles.h"
+#include "named_block.h"
 
 #include <string>
 
@@ -13,10 +13,6 @@ std::wstring FullCourtAnswer();
 
 // The court service's answer block, created by this process and filled with text
 // and its NUL. Raises ProgramError when the block cannot be created.
-struct AnswerBlock {
-    UniqueHandle mapping;
-    UniqueMapView view;
-};
-AnswerBlock CreateCourtAnswerBlock(const std::wstring& text);
+CustomPipes::NamedBlock CreateCourtAnswerBlock(const std::wstring& text);
 
 }  // namespace bench

@@ -2,7 +2,7 @@
 // operation measured in the same run. One line per figure, as a row of the table in
 // bench/RESULTS.md.
 #include "micro.h"
-#include "processes.h"
+#include "paths.h"
 #include "program_error.h"
 #include "round_trip.h"
 #include "start_up.h"
@@ -30,25 +30,19 @@ int Usage() {
     return 2;
 }
 
-std::wstring SelfPath() {
-    wchar_t path[MAX_PATH * 4];
-    const DWORD n = ::GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-    return std::wstring(path, n);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return Usage();
     const std::wstring mode = argv[1];
-    const auto argument = [&](int i) { return bench::WindowsPath(i < argc ? argv[i] : L""); };
+    const auto argument = [&](int i) { return WindowsPath(i < argc ? argv[i] : L""); };
     try {
         if (mode == L"requests") {
             bench::RunRequestFigures();
         } else if (mode == L"answer") {
             bench::RunAnswerFigures();
         } else if (mode == L"round-trip" && (argc == 4 || (argc == 5 && std::wstring(argv[4]) == L"--whole"))) {
-            bench::RunRoundTripFigure(argument(2), argument(3), SelfPath(), argc == 4);
+            bench::RunRoundTripFigure(argument(2), argument(3), OwnPath(), argc == 4);
         } else if (mode == L"start-up" && argc == 4) {
             bench::RunStartUpFigure(argument(2), argument(3));
         } else if (mode == L"wait-idle" && argc == 3) {

@@ -4,12 +4,10 @@
 
 #include "CustomPipes.h"
 #include "court_answer.h"
-#include "handles.h"
 #include "search_request.h"
 #include "timing.h"
 #include "wire_text.h"
-
-#include <expat.h>
+#include "xml_parser.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -24,10 +22,8 @@ constexpr int kRepetitions = 3001;
 // Expat alone on the bytes that the request check hands it: the floor of building a
 // request, whose own work is the text around that check.
 bool ParseAlone(const std::string& bytes) {
-    XML_Parser parser = XML_ParserCreate(nullptr);
-    const bool ok = XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) == XML_STATUS_OK;
-    XML_ParserFree(parser);
-    return ok;
+    const CustomPipes::UniqueXmlParser parser = CustomPipes::CreateXmlParser();
+    return XML_Parse(parser.get(), bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) == XML_STATUS_OK;
 }
 
 std::wstring Cyrillic(size_t length) {
@@ -66,7 +62,7 @@ void RunRequestFigures() {
 void RunAnswerFigures() {
     CustomPipes::RegisterServiceMessages();
     const std::wstring answer = FullCourtAnswer();
-    const AnswerBlock block = CreateCourtAnswerBlock(answer);
+    const CustomPipes::NamedBlock block = CreateCourtAnswerBlock(answer);
     const CustomPipes::ServiceEntry& court = CustomPipes::CatalogueEntry(CustomPipes::Service::Varnel);
 
     MSG dataReady{};
@@ -90,7 +86,7 @@ void RunAnswerFigures() {
     std::vector<char> copy(court.answerBlockSize);
     std::string ansi(answer.size(), '\0');
     const auto copyAndConvert = [&] {
-        std::memcpy(copy.data(), block.view.get(), copy.size());
+        std::memcpy(copy.data(), block.Data(), copy.size());
         const auto* chars = reinterpret_cast<const wchar_t*>(copy.data());
         return ::WideCharToMultiByte(CP_ACP, 0, chars, static_cast<int>(answer.size()), ansi.data(),
                                      static_cast<int>(ansi.size()), nullptr, nullptr);
@@ -98,9 +94,7 @@ void RunAnswerFigures() {
 
     // The block's own system calls, which the protocol makes anew for every answer.
     const auto openAndClose = [&] {
-        const UniqueHandle mapping(::OpenFileMappingW(FILE_MAP_READ, FALSE, court.answerBlockName));
-        const UniqueMapView view(::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
-        return view != nullptr;
+        return CustomPipes::NamedBlock::Open(court.answerBlockName, CustomPipes::NamedBlock::Access::Read).IsMapped();
     };
 
     size_t sink = 0;

@@ -1,15 +1,12 @@
 #include "round_trip.h"
 
-#include "control_ids.h"
+#include "gui_driver.h"
+#include "notice_listener.h"
 #include "processes.h"
 #include "program_error.h"
 #include "protocol.h"
-#include "service_catalogue.h"
 #include "timing.h"
 
-#include <atomic>
-#include <stdexcept>
-#include <thread>
 #include <vector>
 
 namespace bench {
@@ -32,88 +29,27 @@ HWND CreateMessageWindow(const wchar_t* windowClass, WNDPROC procedure) {
     return window;
 }
 
-std::wstring WindowText(HWND window) {
-    const LRESULT length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT got = ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(got));
-    return text;
-}
-
 // The demo with its send button and its memo, found from outside by control identifier.
 struct Demo {
-    Program program;
+    ChildProcess program;
     HWND window = nullptr;
     HWND button1 = nullptr;
     HWND memo1 = nullptr;
 };
 
 Demo StartDemo(const std::wstring& path) {
-    Demo demo{Program::Start(path)};
-    demo.window = demo.program.WaitUntilIdleAndVisible(kDemoClass);
-    demo.button1 = FindDescendant(demo.window, ControlId::Button1);
-    demo.memo1 = FindDescendant(demo.window, ControlId::Memo1);
+    Demo demo{StartProgram(path)};
+    demo.window = WaitUntilIdleAndVisible(demo.program, kDemoClass);
+    demo.button1 = gui::FindControl(demo.window, ControlId::Button1);
+    demo.memo1 = gui::FindControl(demo.window, ControlId::Memo1);
     if (!demo.button1 || !demo.memo1) throw ProgramError(L"Button1 or Memo1 was not found in the demo");
     return demo;
 }
 
-// Hears the request and data-ready notices as they arrive: both are broadcasts, so a
-// top-level window of the bench gets them too. Its own thread waits for them, so that
-// each is stamped when it comes, not when the polling thread looks.
-class NoticeListener {
-public:
-    NoticeListener() {
-        CustomPipes::RegisterServiceMessages();
-        thread_ = std::thread([this] { Run(); });
-        while (!window_.load()) ::Sleep(1);
-    }
-    NoticeListener(const NoticeListener&) = delete;
-    NoticeListener& operator=(const NoticeListener&) = delete;
-    ~NoticeListener() {
-        ::PostMessageW(window_.load(), WM_CLOSE, 0, 0);
-        thread_.join();
-    }
-
-    void Forget() {
-        requestAt_ = 0;
-        dataReadyAt_ = 0;
-    }
-    // QueryPerformanceCounter at the first notice since Forget, or 0.
-    long long RequestAt() const { return requestAt_; }
-    long long DataReadyAt() const { return dataReadyAt_; }
-
-private:
-    void Run() {
-        const UINT request = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
-        const UINT dataReady =
-            CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady);
-        WNDCLASSW listenerClass{};
-        listenerClass.lpfnWndProc = ::DefWindowProcW;
-        listenerClass.hInstance = ::GetModuleHandleW(nullptr);
-        listenerClass.lpszClassName = L"VarnelBenchListener";
-        ::RegisterClassW(&listenerClass);
-        // A broadcast goes down the z-order one window at a time; topmost, the listener
-        // hears it as soon as it starts.
-        HWND window = ::CreateWindowExW(WS_EX_TOPMOST, listenerClass.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1,
-                                        nullptr, nullptr, listenerClass.hInstance, nullptr);
-        window_ = window;
-        MSG message;
-        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-            const long long now = Now();
-            long long none = 0;
-            if (message.message == request) requestAt_.compare_exchange_strong(none, now);
-            if (message.message == dataReady) dataReadyAt_.compare_exchange_strong(none, now);
-            if (message.message == WM_CLOSE) break;
-            ::DispatchMessageW(&message);
-        }
-        ::DestroyWindow(window);
-    }
-
-    std::thread thread_;
-    std::atomic<HWND> window_{nullptr};
-    std::atomic<long long> requestAt_{0};
-    std::atomic<long long> dataReadyAt_{0};
-};
+// The request and data-ready notices are broadcasts, so a top-level window of the bench
+// hears them too; on a thread of its own it stamps each when it comes.
+UINT RequestNotice() { return VarnelMessage(CustomPipes::MessageKind::Request); }
+UINT DataReadyNotice() { return VarnelMessage(CustomPipes::MessageKind::DataReady); }
 
 // The moments of one click, in microseconds from posting it; -1 for a notice that was
 // not heard.
@@ -127,7 +63,7 @@ struct ClickTimes {
 // it is that of the answer.
 ClickTimes ClickUntilAnswer(const Demo& demo, LRESULT answerLength, NoticeListener& listener) {
     ::SendMessageW(demo.memo1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-    listener.Forget();
+    listener.Clear();
 
     ClickTimes times;
     const long long start = Now();
@@ -140,8 +76,8 @@ ClickTimes ClickUntilAnswer(const Demo& demo, LRESULT answerLength, NoticeListen
     }
     times.memoFilled = MicrosecondsSince(start);
     const auto since = [&](long long at) { return at ? static_cast<double>(at - start) / TicksPerMicrosecond() : -1; };
-    times.requestSeen = since(listener.RequestAt());
-    times.answerPublished = since(listener.DataReadyAt());
+    times.requestSeen = since(listener.FirstArrival(RequestNotice()));
+    times.answerPublished = since(listener.FirstArrival(DataReadyNotice()));
     return times;
 }
 
@@ -154,7 +90,7 @@ std::wstring SettledAnswer(const Demo& demo) {
     std::wstring last;
     for (;;) {
         ::Sleep(200);
-        std::wstring now = WindowText(demo.memo1);
+        std::wstring now = gui::TextOf(demo.memo1);
         if (!now.empty() && now == last) return now;
         last = std::move(now);
         if (::GetTickCount64() > deadline) throw ProgramError(L"The demo's memo did not settle on an answer");
@@ -204,11 +140,11 @@ int RunEcho() {
 void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& serverPath, const std::wstring& benchPath,
                         bool withParts) {
     // The server first, so that every click finds it running and answering at once.
-    Program server = Program::Start(serverPath);
-    const HWND serverWindow = server.WaitUntilIdleAndVisible(CustomPipes::kVarnelWindowClass);
+    ChildProcess server = StartProgram(serverPath);
+    const HWND serverWindow = WaitUntilIdleAndVisible(server, CustomPipes::kVarnelWindowClass);
     Demo demo = StartDemo(demoPath);
 
-    Program echo = Program::Start(benchPath, L" echo");
+    ChildProcess echo = StartProgram(benchPath, L" echo");
     PingPong pingPong;
     pingPong.self = CreateMessageWindow(L"VarnelBenchSelf", ::DefWindowProcW);
     const ULONGLONG deadline = ::GetTickCount64() + 30000;
@@ -221,7 +157,7 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
     if (answer.find(L"<?xml") != 0) throw ProgramError(L"The memo does not hold an XML answer");
     const LRESULT answerLength = static_cast<LRESULT>(answer.size());
 
-    NoticeListener listener;
+    NoticeListener listener({RequestNotice(), DataReadyNotice()}, NoticeListener::Thread::Own);
 
     constexpr int kWarmUps = 5, kRepetitions = 201;
     std::vector<ClickTimes> clicks;
@@ -236,7 +172,7 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
             ::Sleep(20);
             ::SendMessageW(demo.window, WM_NULL, 0, 0);
             ::SendMessageW(serverWindow, WM_NULL, 0, 0);
-            if (WindowText(demo.memo1) != answer) throw ProgramError(L"The memo holds another text than the answer");
+            if (gui::TextOf(demo.memo1) != answer) throw ProgramError(L"The memo holds another text than the answer");
             clicks.push_back(times);
             return times.memoFilled;
         },

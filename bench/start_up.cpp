@@ -15,8 +15,8 @@ constexpr const wchar_t* kEmptyWindowClass = L"BenchEmptyWindow";
 // input; the program is closed afterwards, outside the figure.
 double TimeStart(const std::wstring& path, const wchar_t* windowClass) {
     const long long start = Now();
-    Program program = Program::Start(path);
-    program.WaitUntilIdleAndVisible(windowClass);
+    ChildProcess program = StartProgram(path);
+    WaitUntilIdleAndVisible(program, windowClass);
     const double time = MicrosecondsSince(start);
     program.Stop();
     return time;

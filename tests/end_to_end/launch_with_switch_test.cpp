@@ -10,9 +10,6 @@ using namespace end_to_end;
 
 namespace {
 
-constexpr const wchar_t* kTitle = L"Демонстрация взаимодействия с программой Varnel";
-
-
 class LaunchWithSwitch : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -23,7 +20,7 @@ protected:
         ::CreateDirectoryW((folder_ / L"Varnel Court Directory").c_str(), nullptr);
         recorder_ = folder_ / L"Varnel Court Directory\\varnel.exe";
         decoy_ = folder_ / L"Varnel.exe";
-        const std::wstring source = sample_server_driver::WindowsPathOf(RECORDER_EXE);
+        const std::wstring source = WindowsPath(RECORDER_EXE);
         ::CopyFileW(source.c_str(), recorder_.c_str(), FALSE);
         ::CopyFileW(source.c_str(), decoy_.c_str(), FALSE);
     }

@@ -9,8 +9,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr const wchar_t* kTitle = L"Демонстрация взаимодействия с программой Varnel";
-
 // The default search finds this body by the name "владимир".
 constexpr const wchar_t* kDefaultFind = L"<name>Владимирогорский городской суд</name>";
 
@@ -41,19 +39,19 @@ TEST_F(RoundTrip, InstalledServerIsStartedAndItsAnswerShowsOnPageTwo) {
     EXPECT_TRUE(sample_server_driver::IsServerRunning());
 
     // Exactly the lines of the answer block, with the Cyrillic readable.
-    EXPECT_EQ(MemoLines(demo), ExpectedLinesOfAnswerBlock());
+    EXPECT_EQ(MemoLines(demo), wire::DecodeLines(ReadAnswerBlock().value_or(L"")));
     EXPECT_EQ(MemoLines(demo).front(), L"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>");
     EXPECT_FALSE(demo.HasMessageBox(kTitle));
 }
 
 TEST_F(RoundTrip, RunningServerIsMaximizedAndAskedAtOnceAndAnswersEveryPress) {
     auto server = sample_server_driver::RunningServer::Start();
-    NoticeListener notices;
+    NoticeListener notices{VarnelMessage(CustomPipes::MessageKind::Request)};
     gui::DemoProcess demo(DemoPath());
 
     auto start = Clock::now();
     ASSERT_TRUE(gui::ClickAndWait(demo.Control(ControlId::Button1)));
-    EXPECT_EQ(notices.Notices(), 1);  // the listener hears what is posted
+    EXPECT_EQ(notices.CountAfter(300), 1);  // the listener hears what is posted
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));  // no start, no wait
     ASSERT_TRUE(gui::WaitUntil([&] { return MemoHolds(demo, kDefaultFind); }, 10000));
     EXPECT_TRUE(::IsZoomed(server.Window()));
@@ -65,13 +63,13 @@ TEST_F(RoundTrip, RunningServerIsMaximizedAndAskedAtOnceAndAnswersEveryPress) {
     ASSERT_TRUE(gui::ClickAndWait(demo.Control(ControlId::Button1)));
     ASSERT_TRUE(gui::WaitUntil([&] { return MemoHolds(demo, L"<by>code</by>"); }, 10000));
     ASSERT_TRUE(demo.Flush());
-    EXPECT_EQ(MemoLines(demo), ExpectedLinesOfAnswerBlock());
+    EXPECT_EQ(MemoLines(demo), wire::DecodeLines(ReadAnswerBlock().value_or(L"")));
     EXPECT_TRUE(MemoHolds(demo, L"<found>1</found>"));
     EXPECT_FALSE(MemoHolds(demo, L"<by>name</by>"));
 }
 
 TEST_F(RoundTrip, NotInstalledOrAFolderAsExeNamePressHasNoVisibleEffect) {
-    NoticeListener notices;
+    NoticeListener notices{VarnelMessage(CustomPipes::MessageKind::Request)};
     gui::DemoProcess demo(DemoPath());
     const std::wstring memoBefore = gui::TextOf(demo.Control(ControlId::Memo1));
 
@@ -80,7 +78,7 @@ TEST_F(RoundTrip, NotInstalledOrAFolderAsExeNamePressHasNoVisibleEffect) {
     WriteServerRecord(folder.Path());
     ASSERT_TRUE(gui::ClickAndWait(demo.Control(ControlId::Button1)));
 
-    EXPECT_EQ(notices.Notices(), 0);
+    EXPECT_EQ(notices.CountAfter(300), 0);
     EXPECT_FALSE(sample_server_driver::IsServerRunning());
     EXPECT_FALSE(demo.HasMessageBox(kTitle));
     EXPECT_EQ(gui::TextOf(demo.Control(ControlId::Memo1)), memoBefore);
@@ -89,7 +87,7 @@ TEST_F(RoundTrip, NotInstalledOrAFolderAsExeNamePressHasNoVisibleEffect) {
 TEST_F(RoundTrip, CurrentVersionStoredAsANumberShowsTheRegistryErrorAndPostsNothing) {
     const DWORD number = 1;
     SetRawValue(CustomPipes::kVarnelKey, CustomPipes::kCurrentVersionValue, REG_DWORD, &number, sizeof number);
-    NoticeListener notices;
+    NoticeListener notices{VarnelMessage(CustomPipes::MessageKind::Request)};
     gui::DemoProcess demo(DemoPath());
 
     gui::Click(demo.Control(ControlId::Button1));
@@ -100,7 +98,7 @@ TEST_F(RoundTrip, CurrentVersionStoredAsANumberShowsTheRegistryErrorAndPostsNoth
     EXPECT_EQ(gui::MessageBoxButtons(box).size(), 1u);
     gui::CloseMessageBox(box);
 
-    EXPECT_EQ(notices.Notices(), 0);
+    EXPECT_EQ(notices.CountAfter(300), 0);
     EXPECT_FALSE(sample_server_driver::IsServerRunning());
     EXPECT_TRUE(gui::WaitUntil([&] { return !demo.HasMessageBox(kTitle); }));
     EXPECT_TRUE(demo.Flush());  // the window goes on working

@@ -1,5 +1,6 @@
 // Whatever "Varnel2" holds when the data-ready message comes, the real window shows
 // exactly the lines the rules give, and goes on working.
+#include "memo_text.h"
 #include "random_text.h"
 #include "reliability.h"
 
@@ -63,12 +64,10 @@ std::wstring VisibleText(const std::vector<unsigned char>& content) {
     return std::wstring(wire::TextUpToNul(visible.data(), visible.size()));
 }
 
-bool UnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-
 // Memo1's text for the decoded lines: as they are, except that under Wine, whose edit
 // control faults on some combining marks, each non-spacing mark is shown as U+25CC.
 std::wstring ShownInMemo(std::wstring text) {
-    if (!UnderWine() || text.empty()) return text;
+    if (!RunsUnderWine() || text.empty()) return text;
     std::vector<WORD> types(text.size());
     ::GetStringTypeW(CT_CTYPE3, text.data(), static_cast<int>(text.size()), types.data());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -80,7 +79,7 @@ std::wstring ShownInMemo(std::wstring text) {
 class AnswerViewReliability : public ::testing::Test {
 protected:
     void SetUp() override {
-        sample_server_driver::PumpUntil([] { return !sample_server_driver::IsServerRunning(); }, 10000);
+        PumpUntil([] { return !sample_server_driver::IsServerRunning(); }, 10000);
         DeleteServerRecord();
         ASSERT_TRUE(demo_.MainWindow());
     }
@@ -104,9 +103,9 @@ TEST_F(AnswerViewReliability, RandomBlocksShowExactlyTheLinesOfTheRules) {
         std::vector<unsigned char> content = RandomContent(random, size, kind);
         const std::wstring expected = ShownInMemo(MemoFor(VisibleText(content)));
         marks += expected.find(L'\u25CC') != std::wstring::npos;
-        RawBlock block(L"Varnel2", size);
-        ASSERT_TRUE(block.IsOpen()) << "round " << round;
-        std::memcpy(block.Bytes(), content.data(), size);
+        auto block = CustomPipes::NamedBlock::Create(L"Varnel2", size);
+        ASSERT_TRUE(block.IsMapped()) << "round " << round;
+        std::memcpy(Bytes(block), content.data(), size);
         PostDataReady();
         ASSERT_TRUE(demo_.Flush()) << "round " << round << ": the demo stopped taking messages";
         ASSERT_EQ(::WaitForSingleObject(demo_.Process(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
@@ -129,13 +128,13 @@ TEST_F(AnswerViewReliability, ABlockClosedBeforeTheDemoReadsItLeavesTheMemoClear
     // message that comes after the close is the same as one it takes late): the memo
     // must not keep the earlier answer.
     for (int round = 0; round < 20; ++round) {
-        RawBlock block(L"Varnel2", kCourtBlock);
-        ASSERT_TRUE(block.IsOpen());
-        std::memcpy(block.Bytes(), answer.c_str(), (answer.size() + 1) * 2);
+        auto block = CustomPipes::NamedBlock::Create(L"Varnel2", kCourtBlock);
+        ASSERT_TRUE(block.IsMapped());
+        PutText(block, answer);
         PostDataReady();
         ASSERT_TRUE(demo_.Flush());
         ASSERT_EQ(MemoText(demo_), MemoFor(answer)) << "round " << round;
-        block.Close();
+        block = {};
         PostDataReady();
         ASSERT_TRUE(demo_.Flush());
         EXPECT_EQ(MemoText(demo_), L"") << "round " << round << ": a closed block left the earlier answer shown";
@@ -149,9 +148,9 @@ TEST_F(AnswerViewReliability, StackedCombiningMarksInAnAnswerDoNotEndTheDemo) {
     for (int i = 0; i < 40; ++i) stacked += static_cast<wchar_t>(0x300 + i % 0x70);
     stacked += L" конец\u0489\u0489\u0489 x\u20D2\u20D2\u20D2";
     const std::wstring answer = wire::EncodeValue(L"<name>" + stacked + L"</name>\r\n" + stacked);
-    RawBlock block(L"Varnel2", kCourtBlock);
-    ASSERT_TRUE(block.IsOpen());
-    std::memcpy(block.Bytes(), answer.c_str(), (answer.size() + 1) * 2);
+    auto block = CustomPipes::NamedBlock::Create(L"Varnel2", kCourtBlock);
+    ASSERT_TRUE(block.IsMapped());
+    PutText(block, answer);
     PostDataReady();
     demo_.Flush();
     ASSERT_EQ(::WaitForSingleObject(demo_.Process(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the demo ended";
@@ -167,15 +166,15 @@ TEST_F(AnswerViewReliability, StackedCombiningMarksInAnAnswerDoNotEndTheDemo) {
 TEST_F(AnswerViewReliability, AnArabicLetterABracketAndAHebrewPointDoNotEndTheDemo) {
     const std::wstring line = L"\u0772]\u05B2";
     const std::wstring answer = wire::EncodeValue(L"<name>" + line + L"</name>\r\nВладимир\u0301 \u0301\r\n" + line);
-    RawBlock block(L"Varnel2", kCourtBlock);
-    ASSERT_TRUE(block.IsOpen());
-    std::memcpy(block.Bytes(), answer.c_str(), (answer.size() + 1) * 2);
+    auto block = CustomPipes::NamedBlock::Create(L"Varnel2", kCourtBlock);
+    ASSERT_TRUE(block.IsMapped());
+    PutText(block, answer);
     PostDataReady();
     demo_.Flush();
     ASSERT_EQ(::WaitForSingleObject(demo_.Process(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the demo ended";
     ASSERT_TRUE(Responds(demo_));
     const std::wstring shown = MemoText(demo_);
-    if (UnderWine()) {
+    if (RunsUnderWine()) {
         EXPECT_EQ(shown, L"<name>\u0772]\u25CC</name>\r\nВладимир\u25CC \u25CC\r\n\u0772]\u25CC");
     } else {
         EXPECT_EQ(shown, MemoFor(answer));

@@ -38,8 +38,8 @@ protected:
     // Shows an answer from a block of the test's own, then closes the block: the memo
     // holds an earlier answer, and no "Varnel2" is left behind.
     static std::wstring ShowEarlierAnswer(const gui::DemoProcess& demo) {
-        RawBlock block(L"Varnel2", 65536);
-        EXPECT_TRUE(block.IsOpen());
+        auto block = CustomPipes::NamedBlock::Create(L"Varnel2", 65536);
+        EXPECT_TRUE(block.IsMapped());
         const std::wstring answer = wire::EncodeValue(L"<VarnelAnswer>\r\n  <found>0</found>\r\n</VarnelAnswer>\r\n");
         PutText(block, answer);
         ::PostMessageW(demo.MainWindow(), DataReadyMessage(), 0, 0);
@@ -69,7 +69,7 @@ std::wstring CodeRequest() {
 
 TEST_F(PeerFaults, ServerKilledWhileTheDemoWaitsForItsStart) {
     WriteServerRecord(ServerPath());
-    MessageCounter notices(RequestMessage());
+    NoticeListener notices{RequestMessage()};
     gui::DemoProcess demo(DemoPath());
     ASSERT_TRUE(demo.MainWindow());
     const std::wstring earlier = ShowEarlierAnswer(demo);
@@ -152,7 +152,7 @@ TEST_F(PeerFaults, ServerKilledBetweenRequestAndAnswer) {
     EXPECT_EQ(MemoText(demo), L"");
 
     // With no server and no record, a press does nothing visible.
-    MessageCounter notices(RequestMessage());
+    NoticeListener notices{RequestMessage()};
     ASSERT_TRUE(gui::ClickAndWait(demo.Control(Button1)));
     EXPECT_EQ(notices.CountAfter(500), 0);
     EXPECT_FALSE(IsServerRunning());
@@ -164,7 +164,7 @@ TEST_F(PeerFaults, RecordNamingAFileThatIsGone) {
     const std::wstring copy = folder / L"varnel.exe";
     ASSERT_TRUE(::CopyFileW(ServerPath().c_str(), copy.c_str(), FALSE));
     WriteServerRecord(copy);
-    MessageCounter notices(RequestMessage());
+    NoticeListener notices{RequestMessage()};
     gui::DemoProcess demo(DemoPath());
     ASSERT_TRUE(demo.MainWindow());
     const std::wstring earlier = ShowEarlierAnswer(demo);

@@ -82,7 +82,7 @@ bool FlushWithin(const gui::DemoProcess& demo, int seconds) {
 
 TEST_F(Load, AThousandPressesInABurstAreAllAnsweredAndTheMemoEndsWithTheLastAnswer) {
     RunningServer server = RunningServer::Start();
-    MessageCounter answers(DataReadyMessage());
+    NoticeListener answers{DataReadyMessage()};
     const HWND button = demo_->Control(ControlId::Button1);
 
     // Warm up: the first answers allocate what the demo keeps for its life.
@@ -122,24 +122,20 @@ TEST_F(Load, AThousandPressesInABurstAreAllAnsweredAndTheMemoEndsWithTheLastAnsw
 }
 
 TEST_F(Load, AThousandDataReadyMessagesInABurstLeaveTheMemoWithTheLastAnswer) {
-    RawBlock block(L"Varnel2", 65536);
-    ASSERT_TRUE(block.IsOpen());
-    const auto put = [&](const std::wstring& text) {
-        std::memset(block.Bytes(), 0, block.Size());
-        std::memcpy(block.Bytes(), text.c_str(), (text.size() + 1) * 2);
-    };
+    auto block = CustomPipes::NamedBlock::Create(L"Varnel2", 65536);
+    ASSERT_TRUE(block.IsMapped());
     std::wstring answer;
     for (int i = 0; i < 60; ++i) answer += wire::EncodeValue(L"  <name>Владимирогорский городской суд " + std::to_wstring(i) + L"</name>\r\n");
     const UINT dataReady = DataReadyMessage();
 
-    put(answer + L"warm-up");
+    PutText(block, answer + L"warm-up");
     for (int i = 0; i < 20; ++i) ::PostMessageW(demo_->MainWindow(), dataReady, 0, 0);
     ASSERT_TRUE(FlushWithin(*demo_, 30));
     const Footprint before = Measure();
 
     const auto start = Clock::now();
     for (int i = 0; i < kBurst; ++i) {
-        put(answer + L"answer " + std::to_wstring(i));
+        PutText(block, answer + L"answer " + std::to_wstring(i));
         ASSERT_TRUE(::PostMessageW(demo_->MainWindow(), dataReady, 0, static_cast<LPARAM>(i))) << i;
     }
     ASSERT_TRUE(FlushWithin(*demo_, 60));

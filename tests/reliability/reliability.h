@@ -3,12 +3,8 @@
 #pragma once
 
 #include "gui_driver.h"
-#include "handles.h"
-#include "protocol.h"
 #include "registry_fixture.h"
 #include "sample_server_driver.h"
-#include "service_catalogue.h"
-#include "wire_text.h"
 
 #include <gtest/gtest.h>
 
@@ -27,25 +23,13 @@ namespace reliability {
 
 using sample_server_driver::StopEveryServer;
 
-inline const wchar_t* const kTitle = L"Демонстрация взаимодействия с программой Varnel";
+using gui::DemoPath;
+using gui::kTitle;
 
-inline std::wstring DemoPath() { return gui::WindowsPath(VARNEL_DEMO_EXE); }
-
-inline UINT DataReadyMessage() {
-    CustomPipes::RegisterServiceMessages();
-    return CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady);
-}
+inline UINT DataReadyMessage() { return VarnelMessage(CustomPipes::MessageKind::DataReady); }
+inline UINT RequestMessage() { return VarnelMessage(CustomPipes::MessageKind::Request); }
 
 inline std::wstring MemoText(const gui::DemoProcess& demo) { return gui::TextOf(demo.Control(ControlId::Memo1)); }
-
-// What Memo1 must hold for answer text (up to its NUL): the decoded lines joined by
-// CR LF.
-inline std::wstring MemoFor(std::wstring_view answer) {
-    std::wstring text;
-    const std::vector<std::wstring> lines = wire::DecodeLines(answer);
-    for (size_t i = 0; i < lines.size(); ++i) text += (i > 0 ? L"\r\n" : L"") + lines[i];
-    return text;
-}
 
 // True while the demo's thread answers a sent message within timeoutMs.
 inline bool Responds(const gui::DemoProcess& demo, UINT timeoutMs = 5000) {
@@ -53,92 +37,9 @@ inline bool Responds(const gui::DemoProcess& demo, UINT timeoutMs = 5000) {
     return ::SendMessageTimeoutW(demo.MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
 }
 
-// A named block of any size holding raw bytes, as some process may leave "Varnel2".
-class RawBlock {
-public:
-    RawBlock(const wchar_t* name, size_t size)
-        : mapping_(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size), name)),
-          view_(mapping_ ? ::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0) : nullptr), size_(size) {}
-    bool IsOpen() const { return view_ != nullptr; }
-    unsigned char* Bytes() const { return static_cast<unsigned char*>(view_.get()); }
-    size_t Size() const { return size_; }
-    void Close() {
-        view_.reset();
-        mapping_.reset();
-    }
-
-private:
-    UniqueHandle mapping_;
-    UniqueMapView view_;
-    size_t size_;
-};
-
 // The byte a block holds at offset before a press: never 0, never the same for
 // neighbouring bytes, so a stray write of any value shows.
 inline unsigned char PatternByte(size_t offset) { return static_cast<unsigned char>(1 + (offset * 7 + offset / 256) % 251); }
-
-// A hidden top-level window of the test that counts the broadcasts of one registered
-// message it receives (one per broadcast) and keeps the lParam of each. Its window procedure counts them, since
-// pumping dispatches every message before anything could look for them in the queue.
-class MessageCounter {
-public:
-    explicit MessageCounter(UINT message) : message_(message) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &MessageCounter::WindowProc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"ReliabilityMessageCounter";
-        ::RegisterClassW(&wc);
-        window_ = ::CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                    wc.hInstance, nullptr);
-        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~MessageCounter() { ::DestroyWindow(window_); }
-    MessageCounter(const MessageCounter&) = delete;
-    MessageCounter& operator=(const MessageCounter&) = delete;
-
-    // Pumps until `count` messages have come or the time is up; returns the count.
-    int WaitFor(int count, DWORD timeoutMs) {
-        sample_server_driver::PumpUntil([&] { return count_ >= count; }, timeoutMs);
-        return count_;
-    }
-    // Pumps for pumpMs and returns the count.
-    int CountAfter(DWORD pumpMs) { return WaitFor(1 << 30, pumpMs); }
-
-    // How many of the messages so far carried lParam.
-    int CountOf(LPARAM lParam) const { return static_cast<int>(std::count(lParams_.begin(), lParams_.end(), lParam)); }
-    int Count() const { return count_; }
-    void Clear() {
-        count_ = 0;
-        lParams_.clear();
-    }
-
-private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<MessageCounter*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && message == self->message_) {
-            ++self->count_;
-            self->lParams_.push_back(lParam);
-            return 0;
-        }
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    UINT message_;
-    HWND window_ = nullptr;
-    int count_ = 0;
-    std::vector<LPARAM> lParams_;
-};
-
-inline UINT RequestMessage() {
-    CustomPipes::RegisterServiceMessages();
-    return CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
-}
-
-// Puts wire text with its NUL at the start of a block.
-inline void PutText(const RawBlock& block, const std::wstring& text) {
-    std::memset(block.Bytes(), 0, block.Size());
-    std::memcpy(block.Bytes(), text.c_str(), std::min(block.Size(), (text.size() + 1) * sizeof(wchar_t)));
-}
 
 // ---- Measuring the demo from outside ----------------------------------------------
 

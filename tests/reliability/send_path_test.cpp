@@ -36,16 +36,15 @@ SearchFields FieldsOfLength(size_t characters, bool cyrillic) {
 class SendPathReliability : public ::testing::Test {
 protected:
     void SetUp() override {
-        sample_server_driver::PumpUntil([] { return !sample_server_driver::IsServerRunning(); }, 10000);
+        PumpUntil([] { return !sample_server_driver::IsServerRunning(); }, 10000);
         DeleteServerRecord();  // Varnel not installed: a press only writes the block
         ASSERT_TRUE(demo_.MainWindow());
-        mapping_.reset(::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, gui::RequestBlockNameOf(demo_.MainWindow()).c_str()));
-        ASSERT_TRUE(mapping_);
-        view_.reset(::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, kBlock));
-        ASSERT_TRUE(view_);
+        block_ = OpenRequestBlock(demo_.MainWindow());
+        ASSERT_TRUE(block_.IsMapped());
+        ASSERT_GE(block_.UsableBytes(), kBlock);
     }
 
-    unsigned char* Bytes() const { return static_cast<unsigned char*>(view_.get()); }
+    unsigned char* Bytes() const { return ::Bytes(block_); }
 
     void FillPattern() const {
         for (size_t i = 0; i < kBlock; ++i) Bytes()[i] = PatternByte(i);
@@ -98,8 +97,7 @@ protected:
     }
 
     gui::DemoProcess demo_{DemoPath()};
-    UniqueHandle mapping_;
-    UniqueMapView view_;
+    CustomPipes::NamedBlock block_;
 };
 
 }  // namespace

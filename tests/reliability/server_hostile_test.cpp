@@ -135,7 +135,7 @@ protected:
     RunningServer server_;
     TestClient client_;
     TestClient hostile_;
-    MessageCounter answers_{DataReadyMessage()};
+    NoticeListener answers_{DataReadyMessage()};
     const std::wstring good_ = GoodRequest();
     int checked_ = 0;
     long long slowest_ = 0;

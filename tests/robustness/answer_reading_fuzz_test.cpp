@@ -1,7 +1,7 @@
 // Randomised answer blocks: whatever another process leaves in "Varnel2", reading it
 // never faults and gives exactly the lines the rules describe.
 #include "CustomPipes.h"
-#include "handles.h"
+#include "named_block.h"
 #include "random_text.h"
 #include "wire_text.h"
 
@@ -92,20 +92,15 @@ TEST(AnswerReadingFuzz, RandomBlocksGiveExactlyTheLinesOfTheRules) {
     for (int round = 0; round < 10000; ++round) {
         const size_t size = NextSize(random, round);
         const std::vector<unsigned char> content = RandomContent(random, size);
-        UniqueHandle mapping(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                                  static_cast<DWORD>(size), L"Varnel2"));
-        ASSERT_TRUE(mapping) << "round " << round;
-        {
-            const UniqueMapView view(::MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
-            ASSERT_TRUE(view);
-            std::memcpy(view.get(), content.data(), size);
-        }
+        NamedBlock block = NamedBlock::Create(L"Varnel2", static_cast<uint32_t>(size));
+        ASSERT_TRUE(block.IsMapped()) << "round " << round;
+        std::memcpy(block.WritableData(), content.data(), size);
         // The reader sees whole pages: the rest of the last page reads as zeros.
         std::vector<unsigned char> visible = content;
         visible.resize(std::min<size_t>((size + kPage - 1) / kPage * kPage, 65536), 0);
 
         const bool unmapFirst = random.Chance(5);
-        if (unmapFirst) mapping.reset();  // the service closed its block before the read
+        if (unmapFirst) block = {};  // the service closed its block before the read
 
         bool handled = false;
         std::wstring text = L"untouched";

@@ -1,6 +1,6 @@
 // The command-line switches and the hand-over of a second start, with the real program.
 #include "server_fixture.h"
-#include "test_process.h"
+#include "child_process.h"
 
 using namespace sample_server_driver;
 

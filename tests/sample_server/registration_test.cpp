@@ -1,7 +1,7 @@
 // --register and --unregister in the test prefix's HKEY_CURRENT_USER.
 #include "registry_fixture.h"
 #include "server_fixture.h"
-#include "test_process.h"
+#include "child_process.h"
 
 #include <optional>
 

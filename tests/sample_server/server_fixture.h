@@ -11,7 +11,7 @@
 class SampleServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(sample_server_driver::PumpUntil([] { return !sample_server_driver::IsServerRunning(); }, 10000))
+        ASSERT_TRUE(PumpUntil([] { return !sample_server_driver::IsServerRunning(); }, 10000))
             << "another process holds the mutex VARNEL2";
     }
 

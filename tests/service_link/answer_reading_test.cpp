@@ -1,5 +1,5 @@
 #include "CustomPipes.h"
-#include "handles.h"
+#include "blocks.h"
 #include "memo_text.h"
 #include "named_block.h"
 
@@ -10,18 +10,6 @@
 using namespace CustomPipes;
 
 namespace {
-
-// A named block created by the test, as a service would create its answer block.
-struct Block {
-    Block(const wchar_t* name, DWORD size)
-        : mapping(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name)),
-          view(::MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0)) {}
-
-    wchar_t* Chars() { return static_cast<wchar_t*>(view.get()); }
-
-    UniqueHandle mapping;
-    UniqueMapView view;
-};
 
 MSG DataReady(Service service) {
     MSG msg{};
@@ -51,9 +39,9 @@ protected:
 }  // namespace
 
 TEST_F(AnswerReading, TextIsReadUpToTheFirstNul) {
-    Block block(L"Varnel2", 65536);
-    std::wcscpy(block.Chars(), L"<answer/>\r\n");
-    block.Chars()[20] = L'x';  // after the NUL: not part of the answer
+    const NamedBlock block = NamedBlock::Create(L"Varnel2", 65536);
+    std::wcscpy(Characters(block), L"<answer/>\r\n");
+    Characters(block)[20] = L'x';  // after the NUL: not part of the answer
     const Answer a = Read(DataReady(Service::Varnel));
     EXPECT_TRUE(a.returned);
     EXPECT_TRUE(a.handled);
@@ -61,18 +49,18 @@ TEST_F(AnswerReading, TextIsReadUpToTheFirstNul) {
 }
 
 TEST_F(AnswerReading, FullBlockIsReadWholeWithOrWithoutItsNul) {
-    Block block(L"Varnel2", 65536);
-    std::wmemset(block.Chars(), L'я', 32767);
-    block.Chars()[32767] = L'\0';
+    const NamedBlock block = NamedBlock::Create(L"Varnel2", 65536);
+    std::wmemset(Characters(block), L'я', 32767);
+    Characters(block)[32767] = L'\0';
     EXPECT_EQ(Read(DataReady(Service::Varnel)).text, std::wstring(32767, L'я'));
 
-    block.Chars()[32767] = L'z';
+    Characters(block)[32767] = L'z';
     EXPECT_EQ(Read(DataReady(Service::Varnel)).text, std::wstring(32767, L'я') + L'z');
 }
 
 TEST_F(AnswerReading, BlockSmallerThanTheCatalogueSaysIsReadToTheEndOfItsView) {
-    Block block(L"Varnel2", 4096);
-    std::wmemset(block.Chars(), L'q', 2048);  // not a single NUL in the whole block
+    const NamedBlock block = NamedBlock::Create(L"Varnel2", 4096);
+    std::wmemset(Characters(block), L'q', 2048);  // not a single NUL in the whole block
     const Answer a = Read(DataReady(Service::Varnel));
     EXPECT_TRUE(a.handled);
     EXPECT_EQ(a.text, std::wstring(2048, L'q'));
@@ -84,7 +72,7 @@ TEST_F(AnswerReading, BlockSmallerThanTheCatalogueSaysIsReadToTheEndOfItsView) {
 TEST_F(AnswerReading, PagesReservedButNotCommittedAreNeverRead) {
     const NamedBlock reserved = NamedBlock::Create(L"Varnel2", 65536, PAGE_READWRITE | SEC_RESERVE);
     ASSERT_TRUE(reserved.IsMapped());
-    auto* chars = static_cast<wchar_t*>(reserved.WritableData());
+    wchar_t* chars = Characters(reserved);
     if (RunsUnderWine()) std::wcscpy(chars, L"never committed");
     const Answer none = Read(DataReady(Service::Varnel));
     EXPECT_FALSE(none.returned);
@@ -101,12 +89,12 @@ TEST_F(AnswerReading, PagesReservedButNotCommittedAreNeverRead) {
 }
 
 TEST_F(AnswerReading, EachServiceCopiesItsOwnBlockAndSize) {
-    Block pemba2(L"pemba2Data", 65536);
-    std::wmemset(pemba2.Chars(), L'p', 32768);
+    const NamedBlock pemba2 = NamedBlock::Create(L"pemba2Data", 65536);
+    std::wmemset(Characters(pemba2), L'p', 32768);
     EXPECT_EQ(Read(DataReady(Service::Pemba2)).text, std::wstring(16384, L'p'));  // 32768 bytes
 
-    Block tolvik(L"TOLVIKData", 8192);
-    std::wmemset(tolvik.Chars(), L't', 4096);
+    const NamedBlock tolvik = NamedBlock::Create(L"TOLVIKData", 8192);
+    std::wmemset(Characters(tolvik), L't', 4096);
     EXPECT_EQ(Read(DataReady(Service::Tolvik)).text, std::wstring(2048, L't'));  // 4096 bytes
 }
 
@@ -116,8 +104,8 @@ TEST_F(AnswerReading, MissingBlockOrForeignMessageLeavesEverythingUntouched) {
     EXPECT_FALSE(missing.handled);
     EXPECT_EQ(missing.text, L"untouched");
 
-    Block block(L"Varnel2", 65536);
-    std::wcscpy(block.Chars(), L"answer");
+    const NamedBlock block = NamedBlock::Create(L"Varnel2", 65536);
+    std::wcscpy(Characters(block), L"answer");
     for (UINT id : {ServiceMessage(Service::Varnel, MessageKind::Request),
                     ServiceMessage(Service::Quenta, MessageKind::DataReady), UINT(WM_USER + 5),
                     ::RegisterWindowMessageW(L"WM_TO_DATA_FROM_NOBODY_READY_EVENT")}) {

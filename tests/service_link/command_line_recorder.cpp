@@ -1,7 +1,7 @@
 // A stand-in for Varnel's executable in the tests: it writes the command line it was
 // started with to "<its own path>.cmdline" (UTF-16), and when "<its own path>.stay"
 // exists it keeps running for ten seconds, like a server that does not exit.
-#include "win32.h"
+#include "handles.h"
 
 #include <string>
 
@@ -11,13 +11,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring path(self, n);
 
     const wchar_t* commandLine = ::GetCommandLineW();
-    const HANDLE file = ::CreateFileW((path + L".cmdline").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
+    if (const UniqueHandle file = AdoptFileHandle(::CreateFileW((path + L".cmdline").c_str(), GENERIC_WRITE, 0, nullptr,
+                                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr))) {
         DWORD written = 0;
-        ::WriteFile(file, commandLine, static_cast<DWORD>(std::wstring(commandLine).size() * sizeof(wchar_t)),
+        ::WriteFile(file.get(), commandLine, static_cast<DWORD>(std::wstring(commandLine).size() * sizeof(wchar_t)),
                     &written, nullptr);
-        ::CloseHandle(file);
     }
     if (::GetFileAttributesW((path + L".stay").c_str()) != INVALID_FILE_ATTRIBUTES) ::Sleep(10000);
     return 0;

@@ -1,7 +1,7 @@
 #include "CustomPipes.h"
+#include "paths.h"
 #include "program_error.h"
 #include "registry_fixture.h"
-#include "test_process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,10 @@
 #include "CustomPipes.h"
+#include "notice_listener.h"
+#include "paths.h"
 #include "program_error.h"
-#include "registry_fixture.h"
 #include "recorded_command_line.h"
+#include "registry_fixture.h"
 #include "scratch_folder.h"
-#include "test_process.h"
 
 #include <gtest/gtest.h>
 
@@ -17,57 +18,25 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Notice {
-    HWND receiver;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
-std::vector<Notice> g_notices;
-
-LRESULT CALLBACK ClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != 0 && message == ServiceMessage(Service::Varnel, MessageKind::Request)) {
-        g_notices.push_back({window, wParam, lParam});
-        return 0;
-    }
-    return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-// A hidden top-level window standing for the client; request notices are broadcast
-// to all top-level windows, so it receives them too.
-HWND CreateTopLevel(const wchar_t* className) {
+// A hidden top-level window standing for Varnel's: the start finds it by its class.
+HWND CreateServerWindow() {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = ClientProc;
+    wc.lpfnWndProc = ::DefWindowProcW;
     wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = className;
+    wc.lpszClassName = kVarnelWindowClass;
     ::RegisterClassW(&wc);
-    return ::CreateWindowExW(0, className, L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+    return ::CreateWindowExW(0, kVarnelWindowClass, L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
                              wc.hInstance, nullptr);
 }
-
-void Pump(std::chrono::milliseconds duration) {
-    const auto end = Clock::now() + duration;
-    while (Clock::now() < end) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-        ::Sleep(5);
-    }
-}
-
 
 class ServerStart : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegisterServiceMessages();
         DeleteServerRecord();
-        client_ = CreateTopLevel(L"ServerStartTestClient");
-        Pump(std::chrono::milliseconds(50));
-        g_notices.clear();
+        client_.CountAfter(50);
+        client_.Clear();
     }
-    void TearDown() override {
-        DeleteServerRecord();
-        ::DestroyWindow(client_);
-    }
+    void TearDown() override { DeleteServerRecord(); }
 
     // A copy of the recorder standing in for Varnel's executable.
     std::wstring InstallRecorder(const std::wstring& fileName) {
@@ -76,18 +45,13 @@ protected:
         return exe;
     }
 
-    // The notices that reached the client window.
-    std::vector<Notice> ClientNotices() const {
-        std::vector<Notice> mine;
-        for (const Notice& n : g_notices) {
-            if (n.receiver == client_) mine.push_back(n);
-        }
-        return mine;
+    // The request notices that reached the client window, which stands for the client's.
+    std::vector<NoticeListener::Notice> ClientNotices() {
+        client_.CountAfter(200);
+        return client_.Notices();
     }
 
-    LPARAM ClientValue() const { return static_cast<LPARAM>(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(client_))); }
-
-    HWND client_ = nullptr;
+    NoticeListener client_{VarnelMessage(MessageKind::Request)};
     ScratchFolder folder_{L"server start test"};
 };
 
@@ -95,73 +59,68 @@ protected:
 
 TEST_F(ServerStart, RunningVarnelIsShownMaximizedAndNotifiedAtOnceWithoutTheRegistry) {
     const UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kVarnelMutexName));
-    const HWND server = CreateTopLevel(kVarnelWindowClass);
+    const HWND server = CreateServerWindow();
     const DWORD number = 1;  // reading this record would fail: it must not be read
     SetRawValue(kVarnelKey, kCurrentVersionValue, REG_DWORD, &number, sizeof number);
 
     const auto start = Clock::now();
-    EXPECT_TRUE(EnsureServerAndNotify(client_, kWindowRequestCode));
+    EXPECT_TRUE(EnsureServerAndNotify(client_.Window(), kWindowRequestCode));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));
     EXPECT_TRUE(::IsZoomed(server));
 
-    Pump(std::chrono::milliseconds(200));
-    const std::vector<Notice> notices = ClientNotices();
+    const std::vector<NoticeListener::Notice> notices = ClientNotices();
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].wParam, 65535u);
-    EXPECT_EQ(notices[0].lParam, ClientValue());
+    EXPECT_EQ(notices[0].lParam, static_cast<LPARAM>(WindowHandleValue(client_.Window())));
     ::DestroyWindow(server);
 }
 
 TEST_F(ServerStart, MutexWithoutAWindowStillPostsTheNotice) {
     const UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kVarnelMutexName));
-    EXPECT_TRUE(EnsureServerAndNotify(client_, 7));
-    Pump(std::chrono::milliseconds(200));
-    const std::vector<Notice> notices = ClientNotices();
+    EXPECT_TRUE(EnsureServerAndNotify(client_.Window(), 7));
+    const std::vector<NoticeListener::Notice> notices = ClientNotices();
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].wParam, 7u);
 }
 
 TEST_F(ServerStart, NotInstalledOrNoFileAtThePathPostsNothing) {
-    EXPECT_FALSE(EnsureServerAndNotify(client_, kWindowRequestCode));
+    EXPECT_FALSE(EnsureServerAndNotify(client_.Window(), kWindowRequestCode));
 
     WriteServerRecord(folder_.Path());  // a directory
-    EXPECT_FALSE(EnsureServerAndNotify(client_, kWindowRequestCode));
+    EXPECT_FALSE(EnsureServerAndNotify(client_.Window(), kWindowRequestCode));
 
     WriteServerRecord(folder_ / L"missing.exe");
-    EXPECT_FALSE(EnsureServerAndNotify(client_, kWindowRequestCode));
+    EXPECT_FALSE(EnsureServerAndNotify(client_.Window(), kWindowRequestCode));
 
     WriteServerRecord(L"C:\\" + std::wstring(40000, L'v') + L".exe");
-    EXPECT_FALSE(EnsureServerAndNotify(client_, kWindowRequestCode));
+    EXPECT_FALSE(EnsureServerAndNotify(client_.Window(), kWindowRequestCode));
 
-    Pump(std::chrono::milliseconds(200));
-    EXPECT_TRUE(g_notices.empty());
+    EXPECT_TRUE(ClientNotices().empty());
 }
 
 TEST_F(ServerStart, RegistryErrorEndsTheOperationBeforeAnythingIsPosted) {
     const DWORD number = 3;
     SetRawValue(kVarnelKey, kCurrentVersionValue, REG_DWORD, &number, sizeof number);
     try {
-        EnsureServerAndNotify(client_, kWindowRequestCode);
+        EnsureServerAndNotify(client_.Window(), kWindowRequestCode);
         ADD_FAILURE() << "no error";
     } catch (const ProgramError& e) {
         EXPECT_EQ(e.Text(), L"Invalid data type for 'CurrentVersion'");
     }
-    Pump(std::chrono::milliseconds(200));
-    EXPECT_TRUE(g_notices.empty());
+    EXPECT_TRUE(ClientNotices().empty());
 }
 
 TEST_F(ServerStart, InstalledVarnelIsStartedFromTheRecordThenNotified) {
     const std::wstring exe = InstallRecorder(L"varnel.exe");
     WriteServerRecord(exe);
     const auto start = Clock::now();
-    EXPECT_TRUE(EnsureServerAndNotify(client_, kWindowRequestCode));
+    EXPECT_TRUE(EnsureServerAndNotify(client_.Window(), kWindowRequestCode));
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(6));  // the recorder exits at once
 
     EXPECT_EQ(RecordedCommandLine(exe), exe);  // the bare path: no quotes, no arguments
-    Pump(std::chrono::milliseconds(200));
-    const std::vector<Notice> notices = ClientNotices();
+    const std::vector<NoticeListener::Notice> notices = ClientNotices();
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0].lParam, ClientValue());
+    EXPECT_EQ(notices[0].lParam, static_cast<LPARAM>(WindowHandleValue(client_.Window())));
 }
 
 TEST_F(ServerStart, AStartedVarnelThatKeepsRunningIsGivenEightSeconds) {
@@ -169,11 +128,10 @@ TEST_F(ServerStart, AStartedVarnelThatKeepsRunningIsGivenEightSeconds) {
     AdoptFileHandle(::CreateFileW((exe + L".stay").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     WriteServerRecord(exe);
     const auto start = Clock::now();
-    EXPECT_TRUE(EnsureServerAndNotify(client_, kWindowRequestCode));
+    EXPECT_TRUE(EnsureServerAndNotify(client_.Window(), kWindowRequestCode));
     const auto waited = Clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(7900));
     EXPECT_LT(waited, std::chrono::milliseconds(9500));
-    Pump(std::chrono::milliseconds(200));
     EXPECT_EQ(ClientNotices().size(), 1u);
     ::Sleep(2500);  // let the recorder end before its folder is removed
 }

@@ -3,13 +3,13 @@
 // post messages, close it and collect the exit code.
 #pragma once
 
+#include "child_process.h"
 #include "control_ids.h"
-#include "handles.h"
+#include "paths.h"
 
 #include <commctrl.h>
 
 #include <chrono>
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
@@ -17,15 +17,12 @@
 
 namespace gui {
 
-// A path CreateProcess accepts: under Wine a Unix path "/x/y" is the drive Z: path
-// "Z:\x\y"; forward slashes become backslashes.
-inline std::wstring WindowsPath(std::wstring path) {
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    for (wchar_t& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    return path;
-}
+#ifdef VARNEL_DEMO_EXE
+inline std::wstring DemoPath() { return WindowsPath(VARNEL_DEMO_EXE); }
+#endif
+
+// The caption of the demo's window and of its error display.
+inline const wchar_t* const kTitle = L"Демонстрация взаимодействия с программой Varnel";
 
 // Polls condition until it holds or timeoutMs passes; returns its last value.
 inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
@@ -173,11 +170,6 @@ inline std::vector<std::wstring> TabTexts(HANDLE process, HWND tabControl) {
     return texts;
 }
 
-// The name of a window's request block: its handle as unsigned decimal digits.
-inline std::wstring RequestBlockNameOf(HWND window) {
-    return std::to_wstring(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)));
-}
-
 // A running varnel-demo.exe and its main window.
 class DemoProcess {
 public:
@@ -188,11 +180,8 @@ public:
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = showCommand;
-        std::wstring commandLine = L"\"" + WindowsPath(exePath) + L"\"";
-        if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              process_.Receive())) {
-            return;
-        }
+        process_ = ChildProcess::StartExecutable(WindowsPath(exePath), {}, &startup);
+        if (!process_) return;
         WaitUntil([&] {
             const auto windows = TopLevelWindows(Id(), L"TfrmMain");
             if (!windows.empty()) mainWindow_ = windows.front();
@@ -200,18 +189,19 @@ public:
         }, 30000);
         if (mainWindow_) ::WaitForInputIdle(Process(), 10000);
     }
+    // Closed as the user closes it first; the process owner ends it when that fails.
     ~DemoProcess() {
-        if (Process() && ::WaitForSingleObject(Process(), 0) == WAIT_TIMEOUT) {
+        if (process_.IsRunning()) {
             ::PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
-            if (::WaitForSingleObject(Process(), 5000) != WAIT_OBJECT_0) ::TerminateProcess(Process(), 1);
+            process_.WaitForExit(5000);
         }
     }
     DemoProcess(const DemoProcess&) = delete;
     DemoProcess& operator=(const DemoProcess&) = delete;
 
-    HANDLE Process() const { return process_.Get().hProcess; }
-    DWORD Id() const { return process_.Get().dwProcessId; }
-    DWORD ThreadId() const { return process_.Get().dwThreadId; }
+    HANDLE Process() const { return process_.Process(); }
+    DWORD Id() const { return process_.Id(); }
+    DWORD ThreadId() const { return process_.ThreadId(); }
     HWND MainWindow() const { return mainWindow_; }
     HWND Control(int id) const { return FindControl(mainWindow_, id); }
 
@@ -257,14 +247,11 @@ public:
     // did not end within timeoutMs.
     DWORD CloseAndWait(DWORD timeoutMs = 10000) {
         ::PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
-        if (::WaitForSingleObject(Process(), timeoutMs) != WAIT_OBJECT_0) return ~0u;
-        DWORD exitCode = ~0u;
-        ::GetExitCodeProcess(Process(), &exitCode);
-        return exitCode;
+        return process_.WaitForExit(timeoutMs);
     }
 
 private:
-    UniqueProcessInformation process_;
+    ChildProcess process_;
     HWND mainWindow_{};
 };
 

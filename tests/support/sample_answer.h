@@ -3,11 +3,9 @@
 #pragma once
 
 #include "wire_text.h"
-
-#include <expat.h>
+#include "xml_parser.h"
 
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -89,8 +87,7 @@ struct Reader {
 // UTF-8 document its declaration names.
 inline Answer Read(std::wstring_view wireText) {
     const std::string bytes = wire::ToAnsiBytes(wireText);
-    std::unique_ptr<std::remove_pointer_t<XML_Parser>, decltype(&XML_ParserFree)> parser(XML_ParserCreate(nullptr),
-                                                                                        &XML_ParserFree);
+    const CustomPipes::UniqueXmlParser parser = CustomPipes::CreateXmlParser();
     detail::Reader reader;
     XML_SetUserData(parser.get(), &reader);
     XML_SetElementHandler(parser.get(), &detail::Reader::Start, &detail::Reader::End);

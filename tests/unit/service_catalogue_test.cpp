@@ -1,5 +1,6 @@
 #include "service_catalogue.h"
-#include "test_process.h"
+#include "child_process.h"
+#include "paths.h"
 
 #include <gtest/gtest.h>
 

@@ -37,9 +37,9 @@ const std::vector<std::wstring> kAnswer = {L"<?xml version=\"1.0\" encoding=\"UT
 class AnswerView : public ::testing::Test {
 protected:
     void SetUp() override {
-        RemoveServerRecord();
+        DeleteServerRecord();
         ASSERT_NE(demo_.MainWindow(), nullptr);
-        ASSERT_TRUE(block_->IsOpen());
+        ASSERT_TRUE(block_->IsMapped());
         memo_ = demo_.Control(Memo1);
     }
     // Posts Varnel's data-ready message as Varnel does, and waits until it is taken.
@@ -48,26 +48,26 @@ protected:
         ASSERT_TRUE(demo_.Flush());
     }
 
-    gui::DemoProcess demo_{DemoExe()};
-    std::optional<AnswerBlock> block_{std::in_place, L"Varnel2", 65536};
+    gui::DemoProcess demo_{DemoPath()};
+    std::optional<CustomPipes::NamedBlock> block_{CustomPipes::NamedBlock::Create(L"Varnel2", 65536)};
     HWND memo_{};
 };
 
 TEST_F(AnswerView, ShowsTheDecodedLinesOfTheAnswer) {
-    block_->Put(WireText(kAnswer, L"\r\n", true));
+    PutText(*block_, WireText(kAnswer, L"\r\n", true));
     PostDataReady();
     EXPECT_EQ(gui::TextOf(memo_), Joined(kAnswer));
     EXPECT_EQ(::SendMessageW(demo_.Control(PageControl1), TCM_GETCURSEL, 0, 0), 0) << "the page does not change";
 }
 
 TEST_F(AnswerView, ALastLineWithOrWithoutItsLineBreakGivesTheSameLines) {
-    block_->Put(WireText(kAnswer, L"\r\n", false));
+    PutText(*block_, WireText(kAnswer, L"\r\n", false));
     PostDataReady();
     const std::wstring without = gui::TextOf(memo_);
-    block_->Put(L"-");
+    PutText(*block_, L"-");
     PostDataReady();
     ASSERT_EQ(gui::TextOf(memo_), L"-");
-    block_->Put(WireText(kAnswer, L"\r\n", true));
+    PutText(*block_, WireText(kAnswer, L"\r\n", true));
     PostDataReady();
     EXPECT_EQ(gui::TextOf(memo_), without);
     EXPECT_EQ(without, Joined(kAnswer));
@@ -75,33 +75,33 @@ TEST_F(AnswerView, ALastLineWithOrWithoutItsLineBreakGivesTheSameLines) {
 }
 
 TEST_F(AnswerView, LoneCarriageReturnsAndLineFeedsEndLinesToo) {
-    block_->Put(wire::EncodeValue(L"один") + L"\r" + wire::EncodeValue(L"два") + L"\n\r" + L"x");
+    PutText(*block_, wire::EncodeValue(L"один") + L"\r" + wire::EncodeValue(L"два") + L"\n\r" + L"x");
     PostDataReady();
     EXPECT_EQ(gui::TextOf(memo_), L"один\r\nдва\r\n\r\nx");
 }
 
 TEST_F(AnswerView, TwoAnswersInARowShowOnlyTheSecond) {
-    block_->Put(WireText(kAnswer, L"\r\n", true));
+    PutText(*block_, WireText(kAnswer, L"\r\n", true));
     PostDataReady();
     const std::vector<std::wstring> second = {L"<Courts/>"};
-    block_->Put(WireText(second, L"\r\n", true));
+    PutText(*block_, WireText(second, L"\r\n", true));
     PostDataReady();
     EXPECT_EQ(gui::TextOf(memo_), L"<Courts/>");
 }
 
 TEST_F(AnswerView, AnotherServicesDataReadyMessageChangesNothing) {
-    block_->Put(WireText(kAnswer, L"\r\n", true));
+    PutText(*block_, WireText(kAnswer, L"\r\n", true));
     PostDataReady();
-    AnswerBlock pemba(L"pembaData", 4096);
-    ASSERT_TRUE(pemba.IsOpen());
-    pemba.Put(L"PEMBA answer");
+    const auto pemba = CustomPipes::NamedBlock::Create(L"pembaData", 4096);
+    ASSERT_TRUE(pemba.IsMapped());
+    PutText(pemba, L"PEMBA answer");
     PostDataReady(L"WM_TO_DATA_FROM_PEMBA_READY_EVENT");
     PostDataReady(L"WM_TO_DATA_FROM_PEMBA2_READY_EVENT");
     EXPECT_EQ(gui::TextOf(memo_), Joined(kAnswer));
 }
 
 TEST_F(AnswerView, WithoutAnAnswerBlockTheMemoIsCleared) {
-    block_->Put(WireText(kAnswer, L"\r\n", true));
+    PutText(*block_, WireText(kAnswer, L"\r\n", true));
     PostDataReady();
     ASSERT_FALSE(gui::TextOf(memo_).empty());
     block_.reset();  // Varnel has closed its block
@@ -115,7 +115,7 @@ TEST_F(AnswerView, AWhole64KilobyteAnswerShowsQuickly) {
     while (text.size() + 82 <= 32767) text += std::wstring(80, L'a' + static_cast<wchar_t>(text.size() % 26)) + L"\r\n";
     text += std::wstring(32767 - text.size(), L'z');
     ASSERT_EQ(text.size(), 32767u);
-    block_->Put(text);
+    PutText(*block_, text);
     const auto start = std::chrono::steady_clock::now();
     PostDataReady();
     const auto shown = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
@@ -132,7 +132,7 @@ TEST_F(AnswerView, WhileTheErrorDisplayIsOpenDataReadyMessagesAreNotHandled) {
     const HWND box = demo_.WaitForMessageBox(kTitle);
     ASSERT_NE(box, nullptr) << "no error display";
 
-    block_->Put(WireText(kAnswer, L"\r\n", true));
+    PutText(*block_, WireText(kAnswer, L"\r\n", true));
     PostDataReady();  // taken by the box's modal loop and delivered to the window itself
     EXPECT_EQ(gui::TextOf(memo_), L"");
 

@@ -64,11 +64,10 @@ int Search(HWND window, int argc, wchar_t** argv) {
     ::GetWindowThreadProcessId(window, &processId);
     gui::Click(gui::FindControl(window, ControlId::Button1));
 
-    constexpr const wchar_t* kTitle = L"Демонстрация взаимодействия с программой Varnel";
     HWND box = nullptr;
     std::wstring answer;
     gui::WaitUntil([&] {
-        const auto boxes = gui::TopLevelWindows(processId, L"#32770", kTitle);
+        const auto boxes = gui::TopLevelWindows(processId, L"#32770", gui::kTitle);
         box = boxes.empty() ? nullptr : boxes.front();
         answer = gui::TextOf(memo);
         return box || (!answer.empty() && answer != before);

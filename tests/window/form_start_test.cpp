@@ -49,10 +49,10 @@ RECT ClientRectIn(HWND window, HWND parent) {
 class FormStart : public ::testing::Test {
 protected:
     void SetUp() override {
-        RemoveServerRecord();
+        DeleteServerRecord();
         ASSERT_NE(demo_.MainWindow(), nullptr) << "no TfrmMain window appeared";
     }
-    gui::DemoProcess demo_{DemoExe()};
+    gui::DemoProcess demo_{DemoPath()};
 };
 
 TEST_F(FormStart, MainWindowIsATopLevelSizeableWindowWithTheCaptionAndTheTaskbarButton) {
@@ -234,18 +234,17 @@ TEST_F(FormStart, TabMovesThroughPageFourInItsTabOrder) {
 }
 
 TEST_F(FormStart, CreatesARequestBlockOf16384WritableBytesNamedByTheWindowHandle) {
-    RequestBlockView block(demo_.MainWindow());
-    ASSERT_TRUE(block.IsOpen()) << "no block named " << std::string(gui::RequestBlockNameOf(demo_.MainWindow()).begin(),
-                                                                      gui::RequestBlockNameOf(demo_.MainWindow()).end());
+    const CustomPipes::NamedBlock block = OpenRequestBlock(demo_.MainWindow());
+    ASSERT_TRUE(block.IsMapped()) << "no block named " << CustomPipes::WindowHandleValue(demo_.MainWindow());
     MEMORY_BASIC_INFORMATION region{};
-    ASSERT_TRUE(::VirtualQuery(block.Characters(), &region, sizeof region));
+    ASSERT_TRUE(::VirtualQuery(Characters(block), &region, sizeof region));
     EXPECT_EQ(region.RegionSize, CustomPipes::kRequestBlockSize);
-    block.Characters()[0] = L'x';
-    block.Characters()[8191] = L'y';
-    EXPECT_EQ(block.Characters()[0], L'x');
-    EXPECT_EQ(block.Characters()[8191], L'y');
+    Characters(block)[0] = L'x';
+    Characters(block)[8191] = L'y';
+    EXPECT_EQ(Characters(block)[0], L'x');
+    EXPECT_EQ(Characters(block)[8191], L'y');
     // The block is exactly 16384 bytes: a larger view does not fit.
-    UniqueMapView tooLarge(::MapViewOfFile(block.Mapping(), FILE_MAP_READ, 0, 0, CustomPipes::kRequestBlockSize + 1));
+    UniqueMapView tooLarge(::MapViewOfFile(block.Mapping(), FILE_MAP_WRITE, 0, 0, CustomPipes::kRequestBlockSize + 1));
     EXPECT_FALSE(tooLarge);
 }
 
@@ -254,25 +253,25 @@ TEST_F(FormStart, ClosingTheWindowEndsTheProgramWithExitCodeZero) {
 }
 
 TEST(FormInstances, TwoInstancesHaveTwoWindowsAndTwoRequestBlocks) {
-    gui::DemoProcess first(DemoExe());
-    gui::DemoProcess second(DemoExe());
+    gui::DemoProcess first(DemoPath());
+    gui::DemoProcess second(DemoPath());
     ASSERT_NE(first.MainWindow(), nullptr);
     ASSERT_NE(second.MainWindow(), nullptr);
     ASSERT_NE(first.MainWindow(), second.MainWindow());
-    RequestBlockView firstBlock(first.MainWindow());
-    RequestBlockView secondBlock(second.MainWindow());
-    ASSERT_TRUE(firstBlock.IsOpen());
-    ASSERT_TRUE(secondBlock.IsOpen());
-    firstBlock.Characters()[0] = L'1';
-    secondBlock.Characters()[0] = L'2';
-    EXPECT_EQ(firstBlock.Characters()[0], L'1');
-    EXPECT_EQ(secondBlock.Characters()[0], L'2');
+    const CustomPipes::NamedBlock firstBlock = OpenRequestBlock(first.MainWindow());
+    const CustomPipes::NamedBlock secondBlock = OpenRequestBlock(second.MainWindow());
+    ASSERT_TRUE(firstBlock.IsMapped());
+    ASSERT_TRUE(secondBlock.IsMapped());
+    Characters(firstBlock)[0] = L'1';
+    Characters(secondBlock)[0] = L'2';
+    EXPECT_EQ(Characters(firstBlock)[0], L'1');
+    EXPECT_EQ(Characters(secondBlock)[0], L'2');
     EXPECT_EQ(first.CloseAndWait(), 0u);
     EXPECT_EQ(second.CloseAndWait(), 0u);
 }
 
 TEST(FormShowCommand, AMaximizedStartOpensMaximized) {
-    gui::DemoProcess demo(DemoExe(), SW_SHOWMAXIMIZED);
+    gui::DemoProcess demo(DemoPath(), SW_SHOWMAXIMIZED);
     ASSERT_NE(demo.MainWindow(), nullptr);
     EXPECT_TRUE(::IsZoomed(demo.MainWindow()));
     EXPECT_EQ(demo.CloseAndWait(), 0u);

@@ -7,11 +7,11 @@ using namespace ControlId;
 class LaunchPage : public ::testing::Test {
 protected:
     void SetUp() override {
-        RemoveServerRecord();
+        DeleteServerRecord();
         ASSERT_NE(demo_.MainWindow(), nullptr);
         demo_.SelectPage(3);
     }
-    gui::DemoProcess demo_{DemoExe()};
+    gui::DemoProcess demo_{DemoPath()};
 };
 
 TEST_F(LaunchPage, EachExampleLabelFollowsItsEditBox) {

@@ -1,7 +1,7 @@
+#include "blocks.h"
 #include "program_error.h"
 #include "protocol.h"
 #include "request_block.h"
-#include "request_block_view.h"
 
 #include <gtest/gtest.h>
 
@@ -31,41 +31,41 @@ TEST(RequestBlockName, IsTheHandleAsUnsignedDecimal) {
 TEST(RequestBlock, IsCreatedUnderTheWindowsNameWith16384WritableBytes) {
     RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110001));
     ASSERT_TRUE(block.IsMapped());
-    RequestBlockView peer(RequestBlockName(FakeWindow(0x7A110001)));
-    ASSERT_TRUE(peer.IsOpen());
+    const auto peer = OpenRequestBlock(FakeWindow(0x7A110001));
+    ASSERT_TRUE(peer.IsMapped());
     MEMORY_BASIC_INFORMATION region{};
-    ASSERT_TRUE(::VirtualQuery(peer.Characters(), &region, sizeof region));
+    ASSERT_TRUE(::VirtualQuery(Characters(peer), &region, sizeof region));
     EXPECT_GE(region.RegionSize, CustomPipes::kRequestBlockSize);
-    peer.Characters()[8191] = L'z';
-    EXPECT_EQ(peer.Characters()[8191], L'z');
+    Characters(peer)[8191] = L'z';
+    EXPECT_EQ(Characters(peer)[8191], L'z');
 }
 
 TEST(RequestBlock, WritesTheRequestWithItsNulAndLeavesTheBytesAfterIt) {
     RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110002));
-    RequestBlockView peer(RequestBlockName(FakeWindow(0x7A110002)));
-    ASSERT_TRUE(peer.IsOpen());
-    peer.Fill(L'#');
+    const auto peer = OpenRequestBlock(FakeWindow(0x7A110002));
+    ASSERT_TRUE(peer.IsMapped());
+    Fill(peer, L'#');
 
     block.Write(Request(100, L'L'));
-    EXPECT_EQ(peer.Prefix(101), Request(100, L'L'));
-    EXPECT_EQ(peer.Characters()[101], L'#');
+    EXPECT_EQ(Prefix(peer, 101), Request(100, L'L'));
+    EXPECT_EQ(Characters(peer)[101], L'#');
 
     // A shorter request after a longer one: the longer one's tail stays after the NUL.
     block.Write(Request(10, L's'));
-    EXPECT_EQ(peer.Prefix(11), Request(10, L's'));
-    EXPECT_EQ(peer.Prefix(101).substr(11), std::wstring(89, L'L') + L'\0');
+    EXPECT_EQ(Prefix(peer, 11), Request(10, L's'));
+    EXPECT_EQ(Prefix(peer, 101).substr(11), std::wstring(89, L'L') + L'\0');
 }
 
 TEST(RequestBlock, Takes8191CharactersAndRefuses8192WithoutWriting) {
     RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110003));
-    RequestBlockView peer(RequestBlockName(FakeWindow(0x7A110003)));
-    ASSERT_TRUE(peer.IsOpen());
-    peer.Fill(L'#');
+    const auto peer = OpenRequestBlock(FakeWindow(0x7A110003));
+    ASSERT_TRUE(peer.IsMapped());
+    Fill(peer, L'#');
 
     block.Write(Request(CustomPipes::kMaxRequestCharacters));
-    EXPECT_EQ(peer.Prefix(8192), Request(8191));
+    EXPECT_EQ(Prefix(peer, 8192), Request(8191));
 
-    peer.Fill(L'#');
+    Fill(peer, L'#');
     try {
         block.Write(Request(8192));
         FAIL() << "an 8192-character request was accepted";
@@ -73,29 +73,26 @@ TEST(RequestBlock, Takes8191CharactersAndRefuses8192WithoutWriting) {
         EXPECT_NE(e.Text().find(L"8192"), std::wstring::npos) << "the text names the request's length";
         EXPECT_NE(e.Text().find(L"8191"), std::wstring::npos) << "the text names the limit";
     }
-    EXPECT_EQ(peer.Prefix(8192), std::wstring(8192, L'#'));
+    EXPECT_EQ(Prefix(peer, 8192), std::wstring(8192, L'#'));
 }
 
 TEST(RequestBlock, AnExistingBlockOfTheNameIsUsed) {
     const std::wstring name = RequestBlockName(FakeWindow(0x7A110004));
-    UniqueHandle existing(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                               CustomPipes::kRequestBlockSize, name.c_str()));
-    ASSERT_TRUE(existing);
+    const auto existing = CustomPipes::NamedBlock::Create(name, CustomPipes::kRequestBlockSize);
+    ASSERT_TRUE(existing.IsMapped());
     RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110004));
     ASSERT_TRUE(block.IsMapped());
     block.Write(Request(3, L'e'));
-    RequestBlockView peer(name);
-    EXPECT_EQ(peer.Prefix(4), Request(3, L'e'));
+    const auto peer = OpenRequestBlock(FakeWindow(0x7A110004));
+    EXPECT_EQ(Prefix(peer, 4), Request(3, L'e'));
 }
 
 TEST(RequestBlock, WithoutABlockWritingRaisesAClearErrorAndWritesNothing) {
     // A block of that name that is too small cannot be mapped at 16384 bytes.
     const std::wstring name = RequestBlockName(FakeWindow(0x7A110005));
-    UniqueHandle tooSmall(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name.c_str()));
-    ASSERT_TRUE(tooSmall);
-    UniqueMapView small(::MapViewOfFile(tooSmall.get(), FILE_MAP_WRITE, 0, 0, 4096));
-    ASSERT_TRUE(small);
-    std::memset(small.get(), 0x23, 4096);
+    const auto small = CustomPipes::NamedBlock::Create(name, 4096);
+    ASSERT_TRUE(small.IsMapped());
+    std::memset(small.WritableData(), 0x23, 4096);
 
     RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110005));
     EXPECT_FALSE(block.IsMapped());
@@ -106,7 +103,7 @@ TEST(RequestBlock, WithoutABlockWritingRaisesAClearErrorAndWritesNothing) {
         EXPECT_NE(e.Text().find(L"request block"), std::wstring::npos) << std::string(e.what());
         EXPECT_NE(e.Text().find(name), std::wstring::npos) << "the text names the block";
     }
-    EXPECT_EQ(static_cast<const unsigned char*>(small.get())[0], 0x23);
+    EXPECT_EQ(static_cast<const unsigned char*>(small.Data())[0], 0x23);
 
     RequestBlock none;
     EXPECT_THROW(none.Write(Request(5)), ProgramError);

@@ -23,25 +23,25 @@ SearchFields WithName(std::wstring name) {
 class SendButton : public ::testing::Test {
 protected:
     void SetUp() override {
-        RemoveServerRecord();
+        DeleteServerRecord();
         ASSERT_NE(demo_.MainWindow(), nullptr);
-        ASSERT_TRUE(block_.IsOpen());
-        block_.Fill(L'#');
+        ASSERT_TRUE(block_.IsMapped());
+        Fill(block_, L'#');
     }
     void Press() {
         ASSERT_TRUE(gui::ClickAndWait(demo_.Control(Button1)));
         EXPECT_FALSE(demo_.HasMessageBox(kTitle)) << gui::MessageBoxText(demo_.WaitForMessageBox(kTitle, 0));
     }
 
-    gui::DemoProcess demo_{DemoExe()};
-    RequestBlockView block_{demo_.MainWindow()};
+    gui::DemoProcess demo_{DemoPath()};
+    const CustomPipes::NamedBlock block_ = OpenRequestBlock(demo_.MainWindow());
 };
 
 TEST_F(SendButton, WritesThePagesRequestWithItsNulIntoTheBlock) {
     Press();
     const std::wstring request = ExpectedRequest(SearchFields{});
-    EXPECT_EQ(block_.Prefix(request.size()), request);
-    EXPECT_EQ(block_.Characters()[request.size()], L'#') << "nothing is written after the NUL";
+    EXPECT_EQ(Prefix(block_, request.size()), request);
+    EXPECT_EQ(Characters(block_)[request.size()], L'#') << "nothing is written after the NUL";
 }
 
 TEST_F(SendButton, TakesEveryFieldOfPageOne) {
@@ -75,15 +75,15 @@ TEST_F(SendButton, TakesEveryFieldOfPageOne) {
     fields.RadioGroup2 = 1;
     fields.RadioGroup3 = 1;
     const std::wstring request = ExpectedRequest(fields);
-    EXPECT_EQ(block_.Prefix(request.size()), request);
+    EXPECT_EQ(Prefix(block_, request.size()), request);
 }
 
 TEST_F(SendButton, TwoPressesLeaveOneCompleteRequest) {
     Press();
     Press();
     const std::wstring request = ExpectedRequest(SearchFields{});
-    EXPECT_EQ(block_.Prefix(request.size()), request);
-    EXPECT_EQ(block_.Characters()[request.size()], L'#') << "the second request is not appended";
+    EXPECT_EQ(Prefix(block_, request.size()), request);
+    EXPECT_EQ(Characters(block_)[request.size()], L'#') << "the second request is not appended";
 }
 
 TEST_F(SendButton, AShortRequestAfterALongOneLeavesTheLongOnesTailAfterTheNul) {
@@ -94,8 +94,8 @@ TEST_F(SendButton, AShortRequestAfterALongOneLeavesTheLongOnesTailAfterTheNul) {
     Press();
     const std::wstring shortRequest = ExpectedRequest(WithName(L"x"));
     ASSERT_LT(shortRequest.size(), longRequest.size());
-    EXPECT_EQ(block_.Prefix(shortRequest.size()), shortRequest);
-    EXPECT_EQ(block_.Prefix(longRequest.size()).substr(shortRequest.size()), longRequest.substr(shortRequest.size()));
+    EXPECT_EQ(Prefix(block_, shortRequest.size()), shortRequest);
+    EXPECT_EQ(Prefix(block_, longRequest.size()).substr(shortRequest.size()), longRequest.substr(shortRequest.size()));
 }
 
 TEST_F(SendButton, Sends8191CharactersAndRefuses8192WithTheBlockUntouched) {
@@ -107,9 +107,9 @@ TEST_F(SendButton, Sends8191CharactersAndRefuses8192WithTheBlockUntouched) {
     gui::SetText(demo_.Control(Edit8), longest);
     Press();
     const std::wstring request = ExpectedRequest(WithName(longest));
-    EXPECT_EQ(block_.Prefix(8192), request);
+    EXPECT_EQ(Prefix(block_, 8192), request);
 
-    block_.Fill(L'#');
+    Fill(block_, L'#');
     gui::SetText(demo_.Control(Edit8), longest + L"a");
     gui::Click(demo_.Control(Button1));
     const HWND box = demo_.WaitForMessageBox(kTitle);
@@ -119,7 +119,7 @@ TEST_F(SendButton, Sends8191CharactersAndRefuses8192WithTheBlockUntouched) {
     EXPECT_NE(text.find(L"8191"), std::wstring::npos) << "the message names the limit";
     gui::CloseMessageBox(box);
     ASSERT_TRUE(gui::WaitUntil([&] { return !demo_.HasMessageBox(kTitle); }));
-    EXPECT_EQ(block_.Prefix(8192), std::wstring(8192, L'#')) << "nothing was written";
+    EXPECT_EQ(Prefix(block_, 8192), std::wstring(8192, L'#')) << "nothing was written";
 }
 
 TEST_F(SendButton, ARequestThatIsNotWellFormedGoesToTheErrorDisplayAndNothingIsWritten) {
@@ -143,11 +143,11 @@ TEST_F(SendButton, ARequestThatIsNotWellFormedGoesToTheErrorDisplayAndNothingIsW
 
     gui::CloseMessageBox(box);
     ASSERT_TRUE(gui::WaitUntil([&] { return !demo_.HasMessageBox(kTitle); }));
-    EXPECT_EQ(block_.Characters()[0], L'#');
+    EXPECT_EQ(Characters(block_)[0], L'#');
 
     // The window stays usable: a valid request goes through afterwards.
     gui::SetText(demo_.Control(Edit8), L"b");
     Press();
     const std::wstring request = ExpectedRequest(WithName(L"b"));
-    EXPECT_EQ(block_.Prefix(request.size()), request);
+    EXPECT_EQ(Prefix(block_, request.size()), request);
 }
