@@ -136,7 +136,7 @@ void TfrmMain::CreateFonts() {
 
 void TfrmMain::LayoutControls() noexcept {
     if (!Button2) return;  // the controls are not all there yet
-    LayOutControls(*this, scale_);
+    LayOutForm(*this, scale_);
 }
 
 // ---- Window procedure ----------------------------------------------------------------

@@ -49,7 +49,7 @@ RECT PlaceByDesign(const PlacedControl& placed) {
 
 void RemoveTextLimit(const CreatedControl& created) { ::SendMessageW(created.window, EM_SETLIMITTEXT, 0, 0); }
 
-// ---- PageControl: the tabs -------------------------------------------------------------
+// ---- PageControl: the tabs ----------------------------------------------------------
 
 WindowStyle PageControlStyle(const ControlDescription& control) {
     return {WC_TABCONTROLW, kVisibleChild | TabStop(control) | WS_CLIPSIBLINGS, 0};
@@ -64,7 +64,7 @@ RECT PlacePageControl(const PlacedControl& placed) {
 constexpr ControlKindRules kPageControl{
     .style = PageControlStyle, .setFont = SetOwnFont, .place = PlacePageControl};
 
-// ---- TabSheet: a page --------------------------------------------------------------------
+// ---- TabSheet: a page ---------------------------------------------------------------
 
 WindowStyle TabSheetStyle(const ControlDescription& control) {
     // Only the first page is visible at start.
@@ -95,7 +95,7 @@ RECT PlaceTabSheet(const PlacedControl& placed) {
 constexpr ControlKindRules kTabSheet{
     .style = TabSheetStyle, .liesOverParent = true, .created = AddTab, .setFont = SetOwnFont, .place = PlaceTabSheet};
 
-// ---- GroupBox, and the frame of a RadioGroup ---------------------------------------------
+// ---- GroupBox, and the frame of a RadioGroup ----------------------------------------
 
 WindowStyle GroupStyle(const ControlDescription& control) {
     return {kGroupBoxClass, kVisibleChild | WS_CLIPSIBLINGS | Disabled(control), WS_EX_CONTROLPARENT};
@@ -108,7 +108,7 @@ double GroupBoxWidening(HWND window, const ControlDescription& control, SIZE, UI
 constexpr ControlKindRules kGroupBox{
     .style = GroupStyle, .setFont = SetOwnFont, .widening = GroupBoxWidening, .place = PlaceByDesign};
 
-// ---- RadioGroup: a framed column of radio buttons, one per item ----------------------------
+// ---- RadioGroup: a framed column of radio buttons, one per item ---------------------
 
 template <class Action>
 void ForEachItem(HWND group, const ControlDescription& control, Action action) {
@@ -165,7 +165,7 @@ constexpr ControlKindRules kRadioGroup{.style = GroupStyle,
                                        .place = PlaceByDesign,
                                        .arrangeInside = ArrangeRadioGroupItems};
 
-// ---- RadioButton ---------------------------------------------------------------------------
+// ---- RadioButton --------------------------------------------------------------------
 
 WindowStyle RadioButtonStyle(const ControlDescription& control) {
     // Like the system's radio buttons, only the checked one of a group is a tab stop.
@@ -191,8 +191,8 @@ RECT PlaceRadioButton(const PlacedControl& placed) {
     RECT place = PlaceByDesign(placed);
     if (!placed.control.wraps) {
         // Never cut off a caption that has room beside it.
-        const int needed = TextExtent(placed.window, TextOf(placed.window)).cx + Scale(kRadioCheckRoom, placed.scale.dpi);
-        place.right = std::max<LONG>(place.right, place.left + needed);
+        const int caption = TextExtent(placed.window, TextOf(placed.window)).cx;
+        place.right = std::max<LONG>(place.right, place.left + caption + Scale(kRadioCheckRoom, placed.scale.dpi));
     }
     return place;
 }
@@ -203,7 +203,7 @@ constexpr ControlKindRules kRadioButton{.style = RadioButtonStyle,
                                         .widening = RadioButtonWidening,
                                         .place = PlaceRadioButton};
 
-// ---- Label: sized to its text --------------------------------------------------------------
+// ---- Label: sized to its text -------------------------------------------------------
 
 WindowStyle LabelStyle(const ControlDescription& control) {
     // Captions show exactly what they hold: "&" is an ampersand, not a prefix.
@@ -225,7 +225,7 @@ RECT PlaceLabel(const PlacedControl& placed) {
 constexpr ControlKindRules kLabel{
     .style = LabelStyle, .setFont = SetOwnFont, .widening = LabelWidening, .place = PlaceLabel};
 
-// ---- Edit ----------------------------------------------------------------------------------
+// ---- Edit ---------------------------------------------------------------------------
 
 WindowStyle EditStyle(const ControlDescription& control) {
     return {WC_EDITW, kVisibleChild | TabStop(control) | ES_AUTOHSCROLL | Disabled(control), WS_EX_CLIENTEDGE};
@@ -234,7 +234,7 @@ WindowStyle EditStyle(const ControlDescription& control) {
 constexpr ControlKindRules kEdit{
     .style = EditStyle, .created = RemoveTextLimit, .setFont = SetOwnFont, .place = PlaceByDesign};
 
-// ---- ComboBox: a drop-down box -------------------------------------------------------------
+// ---- ComboBox: a drop-down box ------------------------------------------------------
 
 WindowStyle ComboBoxStyle(const ControlDescription& control) {
     return {WC_COMBOBOXW,
@@ -259,7 +259,7 @@ RECT PlaceComboBox(const PlacedControl& placed) {
 constexpr ControlKindRules kComboBox{
     .style = ComboBoxStyle, .created = FillComboBox, .setFont = SetOwnFont, .place = PlaceComboBox};
 
-// ---- Memo: multi-line ----------------------------------------------------------------------
+// ---- Memo: multi-line ---------------------------------------------------------------
 
 WindowStyle MemoStyle(const ControlDescription& control) {
     return {WC_EDITW,
@@ -270,7 +270,7 @@ WindowStyle MemoStyle(const ControlDescription& control) {
 constexpr ControlKindRules kMemo{
     .style = MemoStyle, .created = RemoveTextLimit, .setFont = SetOwnFont, .place = PlaceByDesign};
 
-// ---- Button: a push button -----------------------------------------------------------------
+// ---- Button: a push button ----------------------------------------------------------
 
 WindowStyle ButtonStyle(const ControlDescription& control) {
     return {WC_BUTTONW, kVisibleChild | TabStop(control) | BS_PUSHBUTTON | Disabled(control), 0};

@@ -24,9 +24,8 @@ double MeasureWidening(const MainFormWindows& windows, UINT dpi) {
     double widening = 1.0;
     for (const ControlDescription& control : MainFormControls()) {
         const auto measure = RulesOf(control.kind).widening;
-        if (measure) {
-            widening = std::max(widening, measure(windows.*control.member, control, DesignClientSize(control.parent), dpi));
-        }
+        if (!measure) continue;
+        widening = std::max(widening, measure(windows.*control.member, control, DesignClientSize(control.parent), dpi));
     }
     return widening;
 }
@@ -41,7 +40,7 @@ SIZE InitialClientSize(const MainFormWindows& windows, const LayoutScale& scale)
     return {pages.right - pages.left, pages.bottom - pages.top};
 }
 
-void LayOutControls(const MainFormWindows& windows, const LayoutScale& scale) noexcept {
+void LayOutForm(const MainFormWindows& windows, const LayoutScale& scale) noexcept {
     for (const ControlDescription& control : MainFormControls()) {
         const ControlKindRules& rules = RulesOf(control.kind);
         const HWND window = windows.*control.member;

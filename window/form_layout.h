@@ -14,7 +14,7 @@ double MeasureWidening(const MainFormWindows& windows, UINT dpi);
 SIZE InitialClientSize(const MainFormWindows& windows, const LayoutScale& scale);
 
 // Places every control in its parent's client area as it is now.
-void LayOutControls(const MainFormWindows& windows, const LayoutScale& scale) noexcept;
+void LayOutForm(const MainFormWindows& windows, const LayoutScale& scale) noexcept;
 
 // Sizes a label to its text, after the text has changed.
 void FitLabelToText(HWND label);

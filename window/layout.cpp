@@ -46,7 +46,8 @@ RECT RadioGroupItemRect(SIZE groupClient, int textHeight, int itemCount, int ind
     const int topMargin = textHeight + 1 + (free % count) / 2;
     RECT r{};
     r.left = scale.X(kRadioGroupItemsLeft);
-    r.right = r.left + std::max(0, static_cast<int>(groupClient.cx) - scale.X(kRadioGroupItemsLeft + kRadioGroupItemsRight));
+    const int frame = scale.X(kRadioGroupItemsLeft + kRadioGroupItemsRight);
+    r.right = r.left + std::max(0, static_cast<int>(groupClient.cx) - frame);
     r.top = topMargin + index * itemHeight;
     r.bottom = r.top + itemHeight;
     return r;
