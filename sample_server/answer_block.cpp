@@ -13,18 +13,17 @@ const CustomPipes::ServiceEntry& Varnel() { return CustomPipes::CatalogueEntry(C
 
 }  // namespace
 
-AnswerBlock::AnswerBlock() : size_(Varnel().answerBlockSize) {
-    mapping_.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size_),
-                                        Varnel().answerBlockName));
-    if (!mapping_) {
-        throw ProgramError(L"The answer block \"" + std::wstring(Varnel().answerBlockName) +
-                           L"\" could not be created (system error " + std::to_wstring(::GetLastError()) + L")");
+AnswerBlock::AnswerBlock()
+    : block_(CustomPipes::NamedBlock::Create(Varnel().answerBlockName, Varnel().answerBlockSize)),
+      size_(Varnel().answerBlockSize) {
+    const std::wstring name = Varnel().answerBlockName;
+    if (!block_.IsMapped()) {
+        throw ProgramError(L"The answer block \"" + name + L"\" could not be made (" + block_.FailedCall() +
+                           L": system error " + std::to_wstring(block_.Error()) + L")");
     }
-    view_.reset(::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0));
-    MEMORY_BASIC_INFORMATION info{};
-    if (!view_ || ::VirtualQuery(view_.get(), &info, sizeof info) == 0 || info.RegionSize < size_) {
-        throw ProgramError(L"The answer block \"" + std::wstring(Varnel().answerBlockName) +
-                           L"\" could not be mapped at its full size");
+    if (block_.UsableBytes() < size_) {
+        throw ProgramError(L"The answer block \"" + name + L"\" has only " + std::to_wstring(block_.UsableBytes()) +
+                           L" of its " + std::to_wstring(size_) + L" bytes committed and writable");
     }
 }
 
@@ -33,7 +32,7 @@ void AnswerBlock::Publish(std::wstring_view textWithNul, WPARAM wParam, LPARAM l
     if (textWithNul.empty() || textWithNul.back() != L'\0' || bytes > size_) {
         throw ProgramError(L"An answer of " + std::to_wstring(bytes) + L" bytes does not fit the answer block");
     }
-    std::memcpy(view_.get(), textWithNul.data(), bytes);
+    std::memcpy(block_.WritableData(), textWithNul.data(), bytes);
     ::PostMessageW(HWND_BROADCAST, CustomPipes::ServiceMessage(CustomPipes::Service::Varnel,
                                                                CustomPipes::MessageKind::DataReady),
                    wParam, lParam);

@@ -1,7 +1,7 @@
 // The server's answer block "Varnel2" and the data-ready notice.
 #pragma once
 
-#include "handles.h"
+#include "named_block.h"
 #include "win32.h"
 
 #include <string_view>
@@ -22,8 +22,7 @@ public:
     void Publish(std::wstring_view textWithNul, WPARAM wParam, LPARAM lParam);
 
 private:
-    UniqueHandle mapping_;
-    UniqueMapView view_;
+    CustomPipes::NamedBlock block_;
     size_t size_ = 0;
 };
 

@@ -5,7 +5,7 @@
 #include "command_line.h"
 #include "console_output.h"
 #include "handles.h"
-#include "installation_record.h"
+#include "registration.h"
 #include "program_error.h"
 #include "protocol.h"
 #include "server_interface.h"

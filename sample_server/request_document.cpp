@@ -3,20 +3,14 @@
 #include "program_error.h"
 #include "wire_text.h"
 
-#include <expat.h>
+#include "xml_parser.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace sample_server {
 
 namespace {
-
-struct ParserFree {
-    void operator()(XML_Parser p) const noexcept { XML_ParserFree(p); }
-};
-using UniqueParser = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree>;
 
 constexpr std::string_view kRoot = "ParamsForVarnel";
 
@@ -123,9 +117,8 @@ private:
 }  // namespace
 
 ParsedRequest ParseRequestDocument(std::string_view documentBytes) {
-    // A null encoding lets the declaration name it.
-    UniqueParser parser(XML_ParserCreate(nullptr));
-    if (!parser) throw ProgramError(L"The XML parser could not be created (out of memory)");
+    // The declaration names the encoding.
+    const CustomPipes::UniqueXmlParser parser = CustomPipes::CreateXmlParser();
     RequestReader reader(parser.get());
 
     const XML_Status status =

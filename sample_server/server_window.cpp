@@ -3,8 +3,8 @@
 #include "display_text.h"
 #include "program_error.h"
 #include "protocol.h"
-#include "request_block.h"
-#include "request_document.h"
+#include "request_reading.h"
+#include "request_handling.h"
 #include "server_interface.h"
 #include "service_catalogue.h"
 #include "wire_text.h"
@@ -83,10 +83,6 @@ std::wstring SearchCaption(const Search& search) {
 
 ServerWindow::ServerWindow(HINSTANCE instance, AnswerBlock& answers) : instance_(instance), answers_(answers) {}
 
-ServerWindow::~ServerWindow() {
-    if (font_) ::DeleteObject(font_);
-}
-
 void ServerWindow::Create(int showCommand) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -101,7 +97,8 @@ void ServerWindow::Create(int showCommand) {
     requestMessage_ = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
     if (!::CreateWindowExW(0, CustomPipes::kVarnelWindowClass, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                            CW_USEDEFAULT, CW_USEDEFAULT, 820, 600, nullptr, nullptr, instance_, this)) {
-        throw ProgramError(L"The window could not be created (system error " + std::to_wstring(::GetLastError()) + L")");
+        const DWORD error = ::GetLastError();
+        throw ProgramError(L"The window could not be created (system error " + std::to_wstring(error) + L")");
     }
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
@@ -160,16 +157,16 @@ void ServerWindow::OnCreate() {
     ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
     LOGFONTW face = metrics.lfMessageFont;
     ::lstrcpynW(face.lfFaceName, L"Tahoma", LF_FACESIZE);
-    font_ = ::CreateFontIndirectW(&face);
+    font_.reset(::CreateFontIndirectW(&face));
     for (const ControlArgs& c : kControls) {
         HWND control = ::CreateWindowExW(0, c.className, c.caption, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 10, 10,
                                          window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
         if (!control) throw ProgramError(L"The control " + std::to_wstring(c.id) + L" could not be created");
-        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
     // Long request lines stay whole and scroll sideways.
     ::SendMessageW(Control(kLogListId), LB_SETHORIZONTALEXTENT, 3200, 0);
-    Log(Now() + L"  Сервер запущен: окно " + std::to_wstring(static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(window_))) +
+    Log(Now() + L"  Сервер запущен: окно " + std::to_wstring(CustomPipes::WindowHandleValue(window_)) +
         L", блок ответа \"" + CustomPipes::CatalogueEntry(CustomPipes::Service::Varnel).answerBlockName + L"\".");
 }
 
@@ -200,28 +197,28 @@ void ServerWindow::OnRequest(WPARAM code, LPARAM client) {
         Log(L"    не прочитан: " + reading.problem + L". Ответа нет.");
         return;
     }
-    LogLines(L"    > ", wire::DecodeLines(reading.text), kMaxRequestLines);
+    RequestOutcome outcome = HandleRequest(reading.text);
+    // Published before anything is logged: the client waits for the answer.
+    if (outcome.refusal.empty() && !outcome.waitsForChoice) answers_.Publish(outcome.answer.text, code, client);
+    LogOutcome(outcome);
+    if (outcome.waitsForChoice) ShowMatches(outcome.search, std::move(outcome.matches), code, client);
+}
 
-    ParsedRequest request;
-    try {
-        request = ParseRequestDocument(wire::ToAnsiBytes(reading.text));
-    } catch (const ProgramError& e) {
-        Log(L"    отклонён: " + e.Text() + L". Ответа нет.");
-        return;
-    }
-    const Search search = ResolveSearch(request);
-    if (search.requested != search.kind) {
+void ServerWindow::LogOutcome(const RequestOutcome& outcome) {
+    LogLines(L"    > ", outcome.requestLines, kMaxRequestLines);
+    const Search& search = outcome.search;
+    if (!outcome.refusal.empty()) {
+        Log(L"    отклонён: " + outcome.refusal + L". Ответа нет.");
+    } else if (search.requested != search.kind) {
         Log(L"    в запросе выбран поиск «" + std::wstring(SearchKindWord(search.requested)) +
             L"» без условий; вместо него " + SearchCaption(search) + L".");
     }
-    std::vector<Match> matches = FindBodies(search, SampleDirectory());
-    if (request.autoAnswer == L"false") {
-        Log(L"    " + SearchCaption(search) + L"; найдено " + std::to_wstring(matches.size()) +
+    if (outcome.waitsForChoice) {
+        Log(L"    " + SearchCaption(search) + L"; найдено " + std::to_wstring(outcome.matches.size()) +
             L". Ответ будет отправлен, когда орган будет выбран в окне.");
-        ShowMatches(search, std::move(matches), code, client);
-        return;
+    } else if (outcome.refusal.empty()) {
+        LogAnswer(search, outcome.matches.size(), outcome.answer);
     }
-    Answer(search, AnswerMode::Auto, matches.size(), matches, code, client);
 }
 
 void ServerWindow::OnCommand(int id, int notification) {
@@ -270,6 +267,10 @@ void ServerWindow::Answer(const Search& search, AnswerMode mode, size_t found, s
                           LPARAM client) {
     const WrittenAnswer answer = WriteAnswer(search, mode, found, sent);
     answers_.Publish(answer.text, code, client);
+    LogAnswer(search, found, answer);
+}
+
+void ServerWindow::LogAnswer(const Search& search, size_t found, const WrittenAnswer& answer) {
     std::wstring summary = Now() + L"  Ответ отправлен (" + SearchCaption(search) + L"): органов в ответе " +
                            std::to_wstring(answer.bodiesWritten) + L" из найденных " + std::to_wstring(found) + L", " +
                            std::to_wstring(answer.text.size() - 1) + L" символов";

@@ -5,7 +5,9 @@
 
 #include "answer_block.h"
 #include "answer_document.h"
+#include "handles.h"
 #include "command_line.h"
+#include "request_handling.h"
 #include "search.h"
 #include "win32.h"
 
@@ -20,7 +22,6 @@ public:
     ServerWindow(HINSTANCE instance, AnswerBlock& answers);
     ServerWindow(const ServerWindow&) = delete;
     ServerWindow& operator=(const ServerWindow&) = delete;
-    ~ServerWindow();
 
     // Raises ProgramError when the window cannot be created.
     void Create(int showCommand);
@@ -44,6 +45,8 @@ private:
     void OnSendChosen();
     LRESULT OnCopyData(const COPYDATASTRUCT& data);
 
+    void LogOutcome(const RequestOutcome& outcome);
+    void LogAnswer(const Search& search, size_t found, const WrittenAnswer& answer);
     void Answer(const Search& search, AnswerMode mode, size_t found, std::span<const Match> sent, WPARAM code,
                 LPARAM client);
     void ShowMatches(const Search& search, std::vector<Match> matches, WPARAM code, LPARAM client);
@@ -58,7 +61,7 @@ private:
     HINSTANCE instance_;
     AnswerBlock& answers_;
     HWND window_ = nullptr;
-    HFONT font_ = nullptr;
+    UniqueFont font_;
     UINT requestMessage_ = 0;
     std::vector<std::wstring> unwrittenLog_;
 

@@ -1,6 +1,8 @@
 // Module CustomPipes: starting Varnel, announcing requests, reading answers.
 #pragma once
 
+#include "installation_record.h"
+#include "process_start.h"
 #include "protocol.h"
 #include "service_catalogue.h"
 #include "win32.h"
@@ -15,8 +17,8 @@ namespace CustomPipes {
 // ("Invalid data type for 'ExeName'").
 std::wstring LookUpServerExecutable();
 
-// True when path names an existing file that is not a directory.
-bool IsExistingFile(const std::wstring& path);
+// True while Varnel runs: its mutex "VARNEL2" exists.
+bool IsServerRunning();
 
 // Makes sure Varnel runs (showing its window maximized, or starting it from the
 // record and giving it up to 8 seconds), then broadcasts the request message with

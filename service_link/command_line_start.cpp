@@ -1,13 +1,12 @@
 // Starting Varnel with a command-line switch.
 #include "CustomPipes.h"
 
-#include "handles.h"
+#include "process_start.h"
 
 namespace CustomPipes {
 
 namespace {
 
-constexpr size_t kMaxCommandLine = 32767;  // CreateProcess's limit, terminator included
 constexpr DWORD kHeadStartMs = 2000;
 
 }  // namespace
@@ -16,15 +15,7 @@ void StartWithArguments(const std::wstring& path, const std::wstring& arguments)
     if (!IsExistingFile(path)) return;
     // The path is quoted and also given as the application name: unquoted, a path with
     // spaces would first be tried cut at its first space ("C:\Program.exe").
-    std::wstring commandLine = L"\"" + path + L"\"" + arguments;
-    if (commandLine.size() >= kMaxCommandLine) return;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    UniqueProcessInformation process;
-    if (::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                         process.Receive())) {
-        ::WaitForSingleObject(process.Get().hProcess, kHeadStartMs);
-    }
+    StartAndWait(path, L"\"" + path + L"\"" + arguments, kHeadStartMs);
 }
 
 }  // namespace CustomPipes

@@ -17,38 +17,53 @@ struct KeyCloser {
 struct ViewUnmapper {
     void operator()(void* p) const noexcept { ::UnmapViewOfFile(p); }
 };
+struct FontDeleter {
+    void operator()(HFONT font) const noexcept { ::DeleteObject(font); }
+};
 
 }  // namespace handles
 
 // Null means empty. INVALID_HANDLE_VALUE is never stored: the calls that return it
-// (CreateFile, FindFirstFile) are converted at the call site.
+// (CreateFile, FindFirstFile) are converted by AdoptFileHandle and UniqueFindHandle.
 using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, handles::HandleCloser>;
 using UniqueHkey = std::unique_ptr<std::remove_pointer_t<HKEY>, handles::KeyCloser>;
 using UniqueMapView = std::unique_ptr<void, handles::ViewUnmapper>;
+using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, handles::FontDeleter>;
 
 // CreateFile reports failure as INVALID_HANDLE_VALUE; the owner stores it as null.
 inline UniqueHandle AdoptFileHandle(HANDLE h) noexcept {
     return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
-struct UniqueFindHandle {
-    explicit UniqueFindHandle(HANDLE h) noexcept : handle(h) {}
-    UniqueFindHandle(const UniqueFindHandle&) = delete;
-    UniqueFindHandle& operator=(const UniqueFindHandle&) = delete;
-    ~UniqueFindHandle() {
-        if (handle != INVALID_HANDLE_VALUE) ::FindClose(handle);
-    }
-    HANDLE handle;
+// FindFirstFile reports failure as INVALID_HANDLE_VALUE, which the owner stores as empty.
+class UniqueFindHandle {
+public:
+    explicit UniqueFindHandle(HANDLE h) noexcept : handle_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+    explicit operator bool() const noexcept { return handle_ != nullptr; }
+    HANDLE get() const noexcept { return handle_.get(); }
+
+private:
+    struct FindCloser {
+        void operator()(HANDLE h) const noexcept { ::FindClose(h); }
+    };
+    std::unique_ptr<std::remove_pointer_t<HANDLE>, FindCloser> handle_;
 };
 
 // A started process: both its process and its thread handle are closed.
 class UniqueProcessInformation {
 public:
     UniqueProcessInformation() noexcept = default;
-    UniqueProcessInformation(const UniqueProcessInformation&) = delete;
-    UniqueProcessInformation& operator=(const UniqueProcessInformation&) = delete;
+    UniqueProcessInformation(UniqueProcessInformation&& other) noexcept : info_(std::exchange(other.info_, {})) {}
+    UniqueProcessInformation& operator=(UniqueProcessInformation&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            info_ = std::exchange(other.info_, {});
+        }
+        return *this;
+    }
     ~UniqueProcessInformation() { Reset(); }
 
+    explicit operator bool() const noexcept { return info_.hProcess != nullptr; }
     PROCESS_INFORMATION* Receive() noexcept {
         Reset();
         return &info_;

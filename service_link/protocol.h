@@ -1,7 +1,10 @@
 // The fixed names and sizes of the contract between client programs and Varnel.
 #pragma once
 
+#include "win32.h"
+
 #include <cstdint>
+#include <string>
 
 namespace CustomPipes {
 
@@ -10,6 +13,16 @@ namespace CustomPipes {
 // before its NUL.
 constexpr uint32_t kRequestBlockSize = 16384;
 constexpr uint32_t kMaxRequestCharacters = kRequestBlockSize / 2 - 1;
+
+// A window handle as the contract carries it: its 32-bit value, in the request
+// notice's lParam, even from a 64-bit process.
+inline uint32_t WindowHandleValue(HWND window) noexcept {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
+}
+
+// The name of a client's request block: the handle value as unsigned decimal digits.
+inline std::wstring RequestBlockName(uint32_t windowHandleValue) { return std::to_wstring(windowHandleValue); }
+inline std::wstring RequestBlockName(HWND window) { return RequestBlockName(WindowHandleValue(window)); }
 
 // wParam of the window's request notices.
 constexpr uint16_t kWindowRequestCode = 65535;

@@ -66,8 +66,9 @@ TfrmMain::TfrmMain(Application& application, HINSTANCE instance) : application_(
                                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
     if (!window) {
         // When the controls failed, the error display has told why already.
+        const DWORD error = ::GetLastError();
         if (controlsFailed_) throw AbortError();
-        throw ProgramError(SystemErrorText(L"The main window could not be created", ::GetLastError()));
+        throw ProgramError(SystemErrorText(L"The main window could not be created", error));
     }
 }
 

@@ -30,8 +30,8 @@ bool IsForwarded(UINT message) {
 }
 
 void PaintGroupFrame(HWND group) {
-    PAINTSTRUCT paint{};
-    const HDC dc = ::BeginPaint(group, &paint);
+    const PaintDc paint(group);
+    const HDC dc = paint.Get();
     if (!dc) return;
     const auto font = reinterpret_cast<HFONT>(::GetWindowLongPtrW(group, kFontSlot));
     {
@@ -57,7 +57,6 @@ void PaintGroupFrame(HWND group) {
             ::DrawTextW(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_NOPREFIX);
         }
     }
-    ::EndPaint(group, &paint);
 }
 
 LRESULT CALLBACK TabSheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {

@@ -127,7 +127,10 @@ void CreateRadioGroupItems(const CreatedControl& created) {
             0, 0, 0, created.window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId::RadioGroupItem(control.id, index))),
             created.instance, nullptr);
-        if (!item) throw ProgramError(SystemErrorText(L"A radio group item could not be created", ::GetLastError()));
+        if (!item) {
+            const DWORD error = ::GetLastError();
+            throw ProgramError(SystemErrorText(L"A radio group item could not be created", error));
+        }
         ::SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(created.font), FALSE);
         if (selected) ::SendMessageW(item, BM_SETCHECK, BST_CHECKED, 0);
     }

@@ -85,9 +85,9 @@ void CreateFormControls(HWND form, HINSTANCE instance, MainFormWindows& windows,
             ::CreateWindowExW(style.exStyle, style.className, control.caption, style.style, 0, 0, 0, 0, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
         if (!window) {
+            const DWORD error = ::GetLastError();
             throw ProgramError(SystemErrorText(
-                L"The control with identifier " + std::to_wstring(control.id) + L" could not be created",
-                ::GetLastError()));
+                L"The control with identifier " + std::to_wstring(control.id) + L" could not be created", error));
         }
         windows.*control.member = window;
         const HFONT font = FontOf(control, fonts);

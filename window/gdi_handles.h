@@ -1,15 +1,25 @@
-// Owners for the GDI objects the window creates.
+// Device contexts the window draws with; the font owner is in handles.h.
 #pragma once
 
+#include "handles.h"
 #include "win32.h"
 
-#include <memory>
-#include <type_traits>
+// The device context of a WM_PAINT, ended on scope exit.
+class PaintDc {
+public:
+    explicit PaintDc(HWND window) noexcept : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+    ~PaintDc() {
+        if (dc_) ::EndPaint(window_, &paint_);
+    }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    HDC Get() const noexcept { return dc_; }
 
-struct FontDeleter {
-    void operator()(HFONT font) const noexcept { ::DeleteObject(font); }
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
 };
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 // A window's device context, released on scope exit.
 class WindowDc {

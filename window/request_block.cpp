@@ -3,33 +3,26 @@
 #include "program_error.h"
 #include "protocol.h"
 
-#include <cstdint>
 #include <cstring>
 
-std::wstring RequestBlockName(HWND window) {
-    // Window handles are 32-bit values even in a 64-bit process; Varnel sees the same
-    // value in the notice's lParam.
-    return std::to_wstring(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)));
-}
-
 RequestBlock RequestBlock::CreateFor(HWND window) {
-    RequestBlock block;
-    const std::wstring name = RequestBlockName(window);
-    block.mapping_.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                              CustomPipes::kRequestBlockSize, name.c_str()));
-    if (!block.mapping_) {
-        block.failure_ = L"The request block \"" + name + L"\" could not be created (system error " +
-                         std::to_wstring(::GetLastError()) + L"), so no request can be sent";
-        return block;
+    RequestBlock request;
+    const std::wstring name = CustomPipes::RequestBlockName(window);
+    request.block_ = CustomPipes::NamedBlock::Create(name, CustomPipes::kRequestBlockSize);
+    if (!request.block_.IsMapped()) {
+        request.failure_ = L"The request block \"" + name + L"\" could not be made (" + request.block_.FailedCall() +
+                           L": system error " + std::to_wstring(request.block_.Error()) + L"), so no request can be sent";
+    } else if (request.block_.UsableBytes() < CustomPipes::kRequestBlockSize) {
+        // Another program made a block of this name first, with pages reserved but not
+        // committed, or not writable: writing there would be an access violation.
+        request.failure_ = L"The request block \"" + name + L"\" has only " +
+                           std::to_wstring(request.block_.UsableBytes()) + L" of its " +
+                           std::to_wstring(CustomPipes::kRequestBlockSize) +
+                           L" bytes committed and writable, so no request can be sent";
+    } else {
+        request.failure_.clear();
     }
-    // A block of that name that already existed is used as it is; if it is smaller than
-    // 16384 bytes the view cannot be mapped, and nothing will be written.
-    block.view_.reset(::MapViewOfFile(block.mapping_.get(), FILE_MAP_WRITE, 0, 0, CustomPipes::kRequestBlockSize));
-    if (!block.view_) {
-        block.failure_ = L"The request block \"" + name + L"\" could not be mapped (system error " +
-                         std::to_wstring(::GetLastError()) + L"), so no request can be sent";
-    }
-    return block;
+    return request;
 }
 
 void RequestBlock::Write(std::wstring_view request) {
@@ -40,8 +33,6 @@ void RequestBlock::Write(std::wstring_view request) {
                            std::to_wstring(CustomPipes::kMaxRequestCharacters) +
                            L" characters before the terminating NUL; nothing was sent");
     }
-    if (!view_) {
-        throw ProgramError(failure_.empty() ? L"There is no request block, so no request can be sent" : failure_);
-    }
-    std::memcpy(view_.get(), request.data(), request.size() * sizeof(wchar_t));
+    if (!IsMapped()) throw ProgramError(failure_);
+    std::memcpy(block_.WritableData(), request.data(), request.size() * sizeof(wchar_t));
 }

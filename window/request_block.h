@@ -2,26 +2,21 @@
 // request from, named after the main window's handle.
 #pragma once
 
-#include "handles.h"
+#include "named_block.h"
 #include "win32.h"
 
 #include <string>
 #include <string_view>
 
-// The handle's 32-bit value as unsigned decimal digits: the name of the block, and what
-// the request notice carries in lParam.
-std::wstring RequestBlockName(HWND window);
-
 class RequestBlock {
 public:
     RequestBlock() = default;
 
-    // Creates (or opens, when it exists) the paging-file-backed block of 16384 bytes
-    // and maps all of it writable. A failure is not raised here but kept: Write
-    // reports it.
+    // Creates (or opens, when it exists) the block of 16384 bytes named after window and
+    // maps all of it writable. A failure is not raised here but kept: Write reports it.
     static RequestBlock CreateFor(HWND window);
 
-    bool IsMapped() const noexcept { return view_ != nullptr; }
+    bool IsMapped() const noexcept { return failure_.empty(); }
 
     // Copies request, whose last character is its terminating NUL, to byte 0; the
     // bytes after the NUL keep what they held. Raises ProgramError, writing nothing,
@@ -30,7 +25,6 @@ public:
     void Write(std::wstring_view request);
 
 private:
-    UniqueHandle mapping_;
-    UniqueMapView view_;
-    std::wstring failure_;  // why there is no block
+    CustomPipes::NamedBlock block_;
+    std::wstring failure_ = L"There is no request block, so no request can be sent";
 };

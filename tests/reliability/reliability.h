@@ -204,7 +204,7 @@ inline std::vector<unsigned long> UnixPidsRunning(const std::string& exePath) {
     std::vector<unsigned long> pids;
     WIN32_FIND_DATAW found{};
     const UniqueFindHandle search(::FindFirstFileW(L"Z:\\proc\\*", &found));
-    if (search.handle == INVALID_HANDLE_VALUE) return pids;
+    if (!search) return pids;
     const std::string wanted = PathKey(exePath);
     do {
         wchar_t* end = nullptr;
@@ -212,7 +212,7 @@ inline std::vector<unsigned long> UnixPidsRunning(const std::string& exePath) {
         if (pid == 0 || *end != 0) continue;
         const std::string command = PathKey(ReadWholeFile(L"Z:\\proc\\" + std::wstring(found.cFileName) + L"\\cmdline"));
         if (command.find(wanted) != std::string::npos) pids.push_back(pid);
-    } while (::FindNextFileW(search.handle, &found));
+    } while (::FindNextFileW(search.get(), &found));
     std::sort(pids.begin(), pids.end());
     return pids;
 }

@@ -15,14 +15,13 @@ struct RequestReading {
     std::wstring problem;  // for the log when not ok
 };
 
-// The request in mappedBytes bytes of a block: the text up to the first NUL of the
-// first 16384 bytes. A block smaller than that, or without a NUL in it, holds no
-// request the server will act on.
-RequestReading RequestTextOf(const void* data, size_t mappedBytes);
+// The request in the first usableBytes bytes of a block: the text up to the first NUL
+// of the first 16384 bytes. A block with fewer usable bytes than that, or without a
+// NUL in them, holds no request the server will act on.
+RequestReading RequestTextOf(const void* data, size_t usableBytes);
 
-// Opens the block named by the client's window handle (lParam of the request notice,
-// as an unsigned 32-bit number in decimal), learns how much of it is mapped, and reads
-// the request from it.
+// Opens the block named by the client's window handle (lParam of the request notice)
+// read-only, learns how much of it may be read, and reads the request from it.
 RequestReading ReadRequestBlock(uint32_t clientWindow);
 
 }  // namespace sample_server

@@ -2,18 +2,11 @@
 
 #include "program_error.h"
 #include "wire_text.h"
+#include "xml_parser.h"
 
-#include <expat.h>
-
-#include <memory>
 #include <string>
 
 namespace {
-
-struct ParserFree {
-    void operator()(XML_Parser p) const noexcept { XML_ParserFree(p); }
-};
-using UniqueParser = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree>;
 
 // Line `number` (from 1) of the document, with the same line ends as expat counts.
 std::string_view SourceLine(std::string_view document, unsigned long number) {
@@ -38,10 +31,18 @@ std::wstring FirstCharacters(const std::wstring& text, size_t count) {
 
 }  // namespace
 
-void CheckWellFormed(std::string_view document) {
-    // A null encoding lets the declaration name it.
-    UniqueParser parser(XML_ParserCreate(nullptr));
+namespace CustomPipes {
+
+UniqueXmlParser CreateXmlParser(const char* encoding) {
+    UniqueXmlParser parser(XML_ParserCreate(encoding));
     if (!parser) throw ProgramError(L"The XML parser could not be created (out of memory)");
+    return parser;
+}
+
+}  // namespace CustomPipes
+
+void CheckWellFormed(std::string_view document) {
+    const CustomPipes::UniqueXmlParser parser = CustomPipes::CreateXmlParser();
 
     if (XML_Parse(parser.get(), document.data(), static_cast<int>(document.size()), XML_TRUE) == XML_STATUS_OK) {
         return;

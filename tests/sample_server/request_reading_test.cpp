@@ -1,5 +1,5 @@
 #include "protocol.h"
-#include "request_block.h"
+#include "request_reading.h"
 
 #include <gtest/gtest.h>
 

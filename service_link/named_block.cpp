@@ -1,0 +1,72 @@
+#include "named_block.h"
+
+namespace CustomPipes {
+
+namespace {
+
+bool IsAccessible(DWORD protect, bool needWrite) {
+    constexpr DWORD kWritable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    if (protect == 0 || (protect & (PAGE_GUARD | PAGE_NOACCESS))) return false;
+    return !needWrite || (protect & kWritable) != 0;
+}
+
+}  // namespace
+
+size_t CommittedBytesFrom(const void* start, bool needWrite) noexcept {
+    const auto* base = static_cast<const char*>(start);
+    const char* at = base;
+    const void* allocation = nullptr;
+    MEMORY_BASIC_INFORMATION region{};
+    // The pages of one view may lie in several regions (committed in parts): count them
+    // up to the first that is not committed or not accessible, or that lies beyond the view.
+    while (base && ::VirtualQuery(at, &region, sizeof region) == sizeof region) {
+        if (at == base) allocation = region.AllocationBase;
+        if (region.AllocationBase != allocation || region.State != MEM_COMMIT) break;
+        if (!IsAccessible(region.Protect, needWrite)) break;
+        at = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    }
+    return static_cast<size_t>(at - base);
+}
+
+NamedBlock NamedBlock::Open(const std::wstring& name, Access access) {
+    NamedBlock block;
+    block.access_ = access;
+    const DWORD desired = access == Access::Write ? FILE_MAP_WRITE : FILE_MAP_READ;
+    block.mapping_.reset(::OpenFileMappingW(desired, FALSE, name.c_str()));
+    if (!block.mapping_) {
+        block.error_ = ::GetLastError();
+        block.failedCall_ = L"OpenFileMapping";
+        return block;
+    }
+    block.Map(desired, 0);
+    return block;
+}
+
+NamedBlock NamedBlock::Create(const std::wstring& name, uint32_t size, DWORD protection) {
+    NamedBlock block;
+    block.access_ = Access::Write;
+    block.mapping_.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, protection, 0, size, name.c_str()));
+    if (!block.mapping_) {
+        block.error_ = ::GetLastError();
+        block.failedCall_ = L"CreateFileMapping";
+        return block;
+    }
+    // A block of that name that existed is used as it is; one smaller than size cannot
+    // be mapped at size.
+    block.Map(FILE_MAP_WRITE, size);
+    return block;
+}
+
+void NamedBlock::Map(DWORD desiredAccess, size_t bytes) {
+    view_.reset(::MapViewOfFile(mapping_.get(), desiredAccess, 0, 0, bytes));
+    if (!view_) {
+        error_ = ::GetLastError();
+        failedCall_ = L"MapViewOfFile";
+        return;
+    }
+    usable_ = CommittedBytesFrom(view_.get(), access_ == Access::Write);
+    // A view asked for at its size may lie in a region rounded up to whole pages.
+    if (bytes != 0 && usable_ > bytes) usable_ = bytes;
+}
+
+}  // namespace CustomPipes
