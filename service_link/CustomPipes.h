@@ -17,6 +17,12 @@ namespace CustomPipes {
 // ("Invalid data type for 'ExeName'").
 std::wstring LookUpServerExecutable();
 
+// How long a freshly started Varnel is given before the request is announced.
+constexpr DWORD kServerStartWaitMs = 8000;
+
+// True while Varnel runs (its mutex "VARNEL2" exists).
+bool IsServerRunning();
+
 // Makes sure Varnel runs (showing its window maximized, or starting it from the
 // record and giving it up to 8 seconds), then broadcasts the request message with
 // wParam = code and lParam = clientWindow. False, with nothing posted, when Varnel is

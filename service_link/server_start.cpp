@@ -6,17 +6,11 @@
 
 namespace CustomPipes {
 
-namespace {
-
-constexpr DWORD kServerStartWaitMs = 8000;
-
 // Synchronize access is enough to learn that the mutex exists, also when Varnel runs
 // with higher rights than this program.
 bool IsServerRunning() {
     return UniqueHandle(::OpenMutexW(SYNCHRONIZE, FALSE, kVarnelMutexName)) != nullptr;
 }
-
-}  // namespace
 
 bool EnsureServerAndNotify(HWND clientWindow, uint16_t code) {
     if (IsServerRunning()) {
