@@ -19,7 +19,8 @@ HWND CreateHiddenTopLevelWindow(const wchar_t* className, WNDPROC windowProc) {
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
     windowClass.lpszClassName = className;
-    if (!::RegisterClassW(&windowClass)) {
+    // A second window of the class finds it registered already.
+    if (!::RegisterClassW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         throw ProgramError(L"The window class could not be registered (system error " +
                            std::to_wstring(::GetLastError()) + L")");
     }

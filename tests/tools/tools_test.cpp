@@ -1,5 +1,6 @@
 // varnel-query and varnel-monitor as an integrator runs them: real processes against
 // the real sample server, their output read from the files it went to.
+#include "hidden_window.h"
 #include "named_block.h"
 #include "process_start.h"
 #include "registry_fixture.h"
@@ -92,15 +93,8 @@ private:
 // does, and copies each request out of the block it names while the client waits.
 class RequestSpy {
 public:
-    RequestSpy() {
+    RequestSpy() : window_(tools::CreateHiddenTopLevelWindow(L"ToolsTestRequestSpy", Hear)) {
         CustomPipes::RegisterServiceMessages();
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = Hear;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"ToolsTestRequestSpy";
-        ::RegisterClassW(&windowClass);
-        window_ = ::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                                    windowClass.hInstance, nullptr);
         ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~RequestSpy() { ::DestroyWindow(window_); }
@@ -116,7 +110,7 @@ public:
     void Clear() { requests_.clear(); }
 
 private:
-    static LRESULT CALLBACK Hear(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static LRESULT CALLBACK Hear(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
         const UINT request = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
         auto* spy = reinterpret_cast<RequestSpy*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         if (message != request || !spy) return ::DefWindowProcW(window, message, wParam, lParam);
