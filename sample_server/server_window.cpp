@@ -97,7 +97,8 @@ void ServerWindow::Create(int showCommand) {
     requestMessage_ = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
     if (!::CreateWindowExW(0, CustomPipes::kVarnelWindowClass, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                            CW_USEDEFAULT, CW_USEDEFAULT, 820, 600, nullptr, nullptr, instance_, this)) {
-        throw ProgramError(L"The window could not be created (system error " + std::to_wstring(::GetLastError()) + L")");
+        const DWORD error = ::GetLastError();
+        throw ProgramError(L"The window could not be created (system error " + std::to_wstring(error) + L")");
     }
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);

@@ -20,7 +20,7 @@ std::wstring LookUpServerExecutable();
 // How long a freshly started Varnel is given before the request is announced.
 constexpr DWORD kServerStartWaitMs = 8000;
 
-// True while Varnel runs (its mutex "VARNEL2" exists).
+// True while Varnel runs: its mutex "VARNEL2" exists.
 bool IsServerRunning();
 
 // Makes sure Varnel runs (showing its window maximized, or starting it from the

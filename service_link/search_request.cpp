@@ -10,11 +10,14 @@ class RequestWriter {
 public:
     // valueLength: the characters of all values together. A UTF-16 unit becomes at most
     // three UTF-8 bytes, so three wire characters: the text is allocated once.
-    RequestWriter(UINT codePage, size_t valueLength) : codePage_(codePage) { text_.reserve(2048 + 3 * valueLength); }
+    RequestWriter(UINT codePage, size_t valueLength) : codePage_(codePage) {
+        text_.reserve(2048 + 3 * valueLength);
+        bytes_.reserve(2048 + 3 * valueLength);
+    }
 
     void Line(std::wstring_view line) {
-        text_ += line;
-        text_ += L"\r\n";
+        Markup(line);
+        Markup(L"\r\n");
     }
 
     // A value travels unescaped, exactly as typed, in its wire form.
@@ -24,30 +27,38 @@ public:
             throw ProgramError(L"«" + std::wstring(caption) + L"»: the text holds a lone UTF-16 surrogate at character " +
                                std::to_wstring(*at + 1) + L" and cannot be sent");
         }
-        text_ += L"    <";
-        text_ += tag;
-        text_ += L'>';
+        Markup(L"    <");
+        Markup(tag);
+        Markup(L">");
         try {
-            text_ += wire::EncodeValue(value, codePage_);
+            wire::AppendValue(value, codePage_, text_, bytes_);
         } catch (const ProgramError& e) {
             throw ProgramError(L"«" + std::wstring(caption) + L"»: " + e.Text());
         }
-        text_ += L"</";
-        text_ += tag;
-        text_ += L">\r\n";
+        Markup(L"</");
+        Markup(tag);
+        Markup(L">\r\n");
     }
 
     std::wstring Finish() {
         // Converted to the ANSI code page the text is the UTF-8 document that its
-        // declaration announces; that is what the peer parses, so that is what is checked.
-        CheckWellFormed(wire::ToAnsiBytes(text_, codePage_));
+        // declaration announces; that is what the peer parses, so that is what is
+        // checked. Where every byte converts back to itself the bytes kept are that.
+        CheckWellFormed(wire::EveryByteRoundTrips(codePage_) ? bytes_ : wire::ToAnsiBytes(text_, codePage_));
         text_ += L'\0';
         return std::move(text_);
     }
 
 private:
+    // The markup is ASCII: the same characters in the text and the document's bytes.
+    void Markup(std::wstring_view ascii) {
+        text_ += ascii;
+        for (wchar_t c : ascii) bytes_ += static_cast<char>(c);
+    }
+
     UINT codePage_;
     std::wstring text_;
+    std::string bytes_;  // the document as the peer parses it
 };
 
 const wchar_t* YesNo(bool yes) { return yes ? L"    <use>yes</use>" : L"    <use>no</use>"; }

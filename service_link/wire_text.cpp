@@ -80,26 +80,72 @@ std::string ToUtf8(std::wstring_view text) {
     return out;
 }
 
-std::wstring EncodeValue(std::wstring_view value, UINT codePage) {
-    if (IsAscii(value)) return std::wstring(value);
+namespace {
+
+// What each byte denotes under a single-byte code page, worked out once per code page
+// and thread: a request has several values, and a conversion per value cost more than
+// encoding it.
+struct ByteCharacters {
+    UINT codePage = 0;
+    bool singleByte = false;
+    bool everyByteRoundTrips = false;  // each character converts back to its own byte
+    std::wstring denoted;              // 256 characters when singleByte
+};
+
+const ByteCharacters& ByteCharactersOf(UINT codePage) {
+    thread_local ByteCharacters table;
     const UINT cp = Resolve(codePage);
-    if (!IsSingleByteCodePage(cp)) {
-        throw ProgramError(L"The system ANSI code page " + std::to_wstring(cp) +
+    if (table.codePage == cp && cp != 0) return table;
+    table = {};
+    table.codePage = cp;
+    table.singleByte = IsSingleByteCodePage(cp);
+    if (!table.singleByte) return table;
+    char everyByte[256];
+    for (int b = 0; b < 256; ++b) everyByte[b] = static_cast<char>(b);
+    const std::string_view bytes(everyByte, sizeof everyByte);
+    table.denoted = FromAnsiBytes(bytes, cp);
+    table.everyByteRoundTrips = table.denoted.size() == 256 && ToAnsiBytes(table.denoted, cp) == bytes;
+    return table;
+}
+
+}  // namespace
+
+std::wstring EncodeValue(std::wstring_view value, UINT codePage) {
+    std::wstring text;
+    std::string utf8;
+    AppendValue(value, codePage, text, utf8);
+    return text;
+}
+
+void AppendValue(std::wstring_view value, UINT codePage, std::wstring& text, std::string& utf8) {
+    if (IsAscii(value)) {
+        text += value;
+        for (wchar_t c : value) utf8 += static_cast<char>(c);
+        return;
+    }
+    const ByteCharacters& table = ByteCharactersOf(codePage);
+    if (!table.singleByte) {
+        throw ProgramError(L"The system ANSI code page " + std::to_wstring(table.codePage) +
                            L" is a multi-byte code page: a request can carry only ASCII text "
                            L"under it, and this value holds other characters");
     }
-    // Under a single-byte code page each byte denotes one character by itself, so one
-    // conversion of all 256 bytes gives the character of every UTF-8 byte of the value.
-    char everyByte[256];
-    for (int b = 0; b < 256; ++b) everyByte[b] = static_cast<char>(b);
-    const std::wstring denoted = FromAnsiBytes(std::string_view(everyByte, sizeof everyByte), cp);
-    if (denoted.size() != 256) return FromAnsiBytes(ToUtf8(value), cp);
-
-    std::wstring out(value.size() * 3, L'\0');
-    wchar_t* end = WriteUtf8(value, out.data(), [&](char32_t byte) { return denoted[byte]; });
-    out.resize(static_cast<size_t>(end - out.data()));
-    return out;
+    const size_t bytesBefore = utf8.size();
+    utf8.resize(bytesBefore + value.size() * 3);
+    char* end = WriteUtf8(value, utf8.data() + bytesBefore, [](char32_t byte) { return static_cast<char>(byte); });
+    utf8.resize(static_cast<size_t>(end - utf8.data()));
+    const std::string_view valueBytes = std::string_view(utf8).substr(bytesBefore);
+    // Under a single-byte code page each byte denotes one character by itself.
+    if (table.denoted.size() != 256) {
+        text += FromAnsiBytes(valueBytes, table.codePage);
+        return;
+    }
+    const size_t textBefore = text.size();
+    text.resize(textBefore + valueBytes.size());
+    wchar_t* out = text.data() + textBefore;
+    for (const char byte : valueBytes) *out++ = table.denoted[static_cast<unsigned char>(byte)];
 }
+
+bool EveryByteRoundTrips(UINT codePage) { return ByteCharactersOf(codePage).everyByteRoundTrips; }
 
 std::string ToAnsiBytes(std::wstring_view text, UINT codePage) {
     if (text.empty()) return {};

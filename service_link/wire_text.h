@@ -29,6 +29,15 @@ std::string ToUtf8(std::wstring_view text);
 // raises ProgramError naming the code page. Text must hold no lone surrogate.
 std::wstring EncodeValue(std::wstring_view value, UINT codePage = CP_ACP);
 
+// The same, appended to text, with the value's UTF-8 bytes (what the document converted
+// back to the code page holds) appended to utf8.
+void AppendValue(std::wstring_view value, UINT codePage, std::wstring& text, std::string& utf8);
+
+// True under a single-byte code page in which every byte's character converts back to
+// that byte: wire text then converts back to exactly the UTF-8 bytes it carries, and a
+// writer that kept those bytes need not convert the text again.
+bool EveryByteRoundTrips(UINT codePage = CP_ACP);
+
 // Wire text to bytes in codePage, by the system's conversion: a character the code
 // page cannot represent becomes its default character after best-fit mapping.
 std::string ToAnsiBytes(std::wstring_view text, UINT codePage = CP_ACP);

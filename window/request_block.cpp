@@ -10,9 +10,8 @@ RequestBlock RequestBlock::CreateFor(HWND window) {
     const std::wstring name = CustomPipes::RequestBlockName(window);
     request.block_ = CustomPipes::NamedBlock::Create(name, CustomPipes::kRequestBlockSize);
     if (!request.block_.IsMapped()) {
-        const bool created = std::wstring_view(request.block_.FailedCall()) == L"CreateFileMapping";
-        request.failure_ = L"The request block \"" + name + (created ? L"\" could not be created" : L"\" could not be mapped") +
-                           L" (system error " + std::to_wstring(request.block_.Error()) + L"), so no request can be sent";
+        request.failure_ = L"The request block \"" + name + L"\" could not be made (" + request.block_.FailedCall() +
+                           L": system error " + std::to_wstring(request.block_.Error()) + L"), so no request can be sent";
     } else if (request.block_.UsableBytes() < CustomPipes::kRequestBlockSize) {
         // Another program made a block of this name first, with pages reserved but not
         // committed, or not writable: writing there would be an access violation.

@@ -3,6 +3,7 @@
 // and it never answers the hostile one.
 #include "program_error.h"
 #include "random_text.h"
+#include "named_block.h"
 #include "reliability.h"
 #include "request_document.h"
 #include "sample_answer.h"
@@ -283,13 +284,15 @@ TEST_F(ServerUnderHostileRequests, BlocksThatDoNotExistOrBelongToAnotherProgram)
     // Mappings another program made under a decimal name, of other sizes and kinds.
     const auto foreign = [&](const std::string& what, DWORD protection, DWORD size, const std::wstring& content) {
         const uint32_t name = 3900000000u + static_cast<uint32_t>(checked_);
-        const UniqueHandle mapping(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, protection, 0, size,
-                                                        std::to_wstring(name).c_str()));
-        ASSERT_TRUE(mapping) << what << ": system error " << ::GetLastError();
-        if (!content.empty() && (protection & 0xFF) == PAGE_READWRITE && !(protection & SEC_RESERVE)) {
-            const UniqueMapView view(::MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
-            ASSERT_TRUE(view);
-            std::memcpy(view.get(), content.data(), std::min<size_t>(size, content.size() * 2));
+        const auto block = CustomPipes::NamedBlock::Create(CustomPipes::RequestBlockName(name), size, protection);
+        ASSERT_TRUE(block.Mapping()) << what << ": system error " << block.Error();
+        if (!content.empty()) {
+            ASSERT_TRUE(block.IsMapped()) << what;
+            // A reserved block gets its first page committed, and the content there.
+            if (protection & SEC_RESERVE) {
+                ASSERT_TRUE(::VirtualAlloc(block.WritableData(), 4096, MEM_COMMIT, PAGE_READWRITE));
+            }
+            std::memcpy(block.WritableData(), content.data(), std::min<size_t>(size, content.size() * 2));
         }
         ThenAGoodRequestIsAnswered(what, [&] { client_.Notify(name); }, Hostile::NotAnswered, static_cast<LPARAM>(name));
     };
@@ -298,6 +301,9 @@ TEST_F(ServerUnderHostileRequests, BlocksThatDoNotExistOrBelongToAnotherProgram)
     foreign("read-only 16384-byte block of zeros", PAGE_READONLY, 16384, L"");
     foreign("reserved, never committed 16384-byte block", PAGE_READWRITE | SEC_RESERVE, 16384, L"");
     foreign("reserved, never committed 1 MB block", PAGE_READWRITE | SEC_RESERVE, 1 << 20, L"");
+    ASSERT_LT(good_.size(), 2048u);
+    foreign("reserved 16384-byte block with a good request on its one committed page", PAGE_READWRITE | SEC_RESERVE,
+            16384, good_);
     {
         // A copy of what "Varnel2" holds now: the server's own answer document.
         const std::optional<std::wstring> own = ReadAnswerBlock();

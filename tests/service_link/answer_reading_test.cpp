@@ -1,5 +1,7 @@
 #include "CustomPipes.h"
 #include "handles.h"
+#include "memo_text.h"
+#include "named_block.h"
 
 #include <gtest/gtest.h>
 
@@ -74,6 +76,28 @@ TEST_F(AnswerReading, BlockSmallerThanTheCatalogueSaysIsReadToTheEndOfItsView) {
     const Answer a = Read(DataReady(Service::Varnel));
     EXPECT_TRUE(a.handled);
     EXPECT_EQ(a.text, std::wstring(2048, L'q'));
+}
+
+// A block reserved without committing its pages: on Windows touching them is an access
+// violation. Wine lets them be written, so the test can put text there that a reader
+// must not see; on Windows a reader could not have seen it anyway.
+TEST_F(AnswerReading, PagesReservedButNotCommittedAreNeverRead) {
+    const NamedBlock reserved = NamedBlock::Create(L"Varnel2", 65536, PAGE_READWRITE | SEC_RESERVE);
+    ASSERT_TRUE(reserved.IsMapped());
+    auto* chars = static_cast<wchar_t*>(reserved.WritableData());
+    if (RunsUnderWine()) std::wcscpy(chars, L"never committed");
+    const Answer none = Read(DataReady(Service::Varnel));
+    EXPECT_FALSE(none.returned);
+    EXPECT_FALSE(none.handled);
+    EXPECT_EQ(none.text, L"untouched");
+
+    // Only the first page committed: read to its end, never into the next.
+    ASSERT_TRUE(::VirtualAlloc(chars, 4096, MEM_COMMIT, PAGE_READWRITE));
+    std::wmemset(chars, L'c', 2048);
+    if (RunsUnderWine()) std::wcscpy(chars + 2048, L"reserved");
+    const Answer firstPage = Read(DataReady(Service::Varnel));
+    EXPECT_TRUE(firstPage.handled);
+    EXPECT_EQ(firstPage.text, std::wstring(2048, L'c'));
 }
 
 TEST_F(AnswerReading, EachServiceCopiesItsOwnBlockAndSize) {

@@ -111,3 +111,23 @@ TEST(RequestBlock, WithoutABlockWritingRaisesAClearErrorAndWritesNothing) {
     RequestBlock none;
     EXPECT_THROW(none.Write(Request(5)), ProgramError);
 }
+
+TEST(RequestBlock, ABlockOfTheNameWithPagesNotCommittedCountsAsNoBlock) {
+    // Window handles are predictable: another program may have reserved a block of the
+    // name first. Writing into a page that is not committed is an access violation.
+    const std::wstring name = RequestBlockName(FakeWindow(0x7A110006));
+    const auto reserved = CustomPipes::NamedBlock::Create(name, CustomPipes::kRequestBlockSize,
+                                                          PAGE_READWRITE | SEC_RESERVE);
+    ASSERT_TRUE(reserved.IsMapped());
+    ASSERT_TRUE(::VirtualAlloc(reserved.WritableData(), 4096, MEM_COMMIT, PAGE_READWRITE));  // the first page only
+
+    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110006));
+    EXPECT_FALSE(block.IsMapped());
+    try {
+        block.Write(Request(5));
+        FAIL() << "a request was written into a block with reserved pages";
+    } catch (const ProgramError& e) {
+        EXPECT_NE(e.Text().find(name), std::wstring::npos) << "the text names the block";
+    }
+    EXPECT_EQ(static_cast<const wchar_t*>(reserved.Data())[0], L'\0');
+}
