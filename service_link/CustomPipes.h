@@ -17,6 +17,9 @@ namespace CustomPipes {
 // ("Invalid data type for 'ExeName'").
 std::wstring LookUpServerExecutable();
 
+// How long a freshly started Varnel is given before the request is announced.
+constexpr DWORD kServerStartWaitMs = 8000;
+
 // True while Varnel runs: its mutex "VARNEL2" exists.
 bool IsServerRunning();
 

@@ -6,12 +6,6 @@
 
 namespace CustomPipes {
 
-namespace {
-
-constexpr DWORD kServerStartWaitMs = 8000;
-
-}  // namespace
-
 // Synchronize access is enough to learn that the mutex exists, also when Varnel runs
 // with higher rights than this program.
 bool IsServerRunning() {

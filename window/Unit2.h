@@ -3,14 +3,18 @@
 #pragma once
 
 #include "application.h"
-#include "gdi_handles.h"
+#include "form_controls.h"
+#include "form_creation.h"
 #include "layout.h"
+#include "navigation.h"
 #include "request_block.h"
 #include "win32.h"
 
 #include <string>
 
-class TfrmMain {
+// The controls are the inherited fields, named as in the window description
+// (form_description.cpp).
+class TfrmMain : public MainFormWindows {
 public:
     // Creates the window (hidden) with all its controls; FormCreate runs meanwhile.
     TfrmMain(Application& application, HINSTANCE instance);
@@ -22,17 +26,6 @@ public:
 
     // Centres the window on the desktop and shows it with the program's show command.
     void Show(int showCommand);
-
-    // The controls, named as in the window description (see form_description.cpp).
-    HWND PageControl1{}, TabSheet1{}, TabSheet2{}, TabSheet3{}, TabSheet4{};
-    HWND GroupBox1{}, GroupBox2{}, RadioGroup1{}, RadioGroup2{}, RadioGroup3{};
-    HWND RadioButton1{}, RadioButton2{}, RadioButton3{}, RadioButton4{}, RadioButton5{}, RadioButton6{};
-    HWND Label1{}, Label2{}, Label3{}, Label4{}, Label5{}, Label6{}, Label7{}, Label8{}, Label9{}, Label10{};
-    HWND Label11{}, Label12{}, Label13{}, Label14{}, Label15{}, Label16{}, Label17{}, Label18{}, Label19{},
-        Label20{};
-    HWND Edit1{}, Edit2{}, Edit3{}, Edit4{}, Edit5{}, Edit6{}, Edit7{}, Edit8{}, Edit9{}, Edit10{}, Edit11{},
-        Edit12{};
-    HWND ComboBox1{}, Memo1{}, Memo2{}, Button1{}, Button2{};
 
     // Event handlers. Each may throw; the window procedure hands them to the error display.
     void FormCreate();
@@ -51,23 +44,10 @@ private:
     void OnCommand(int id, int code) noexcept;
     LRESULT OnNotify(const NMHDR& header) noexcept;
     LRESULT OnCtlColorStatic(HDC dc, HWND control) noexcept;
-    void OnActivate(WPARAM wParam) noexcept;
     void OnDpiChanged(UINT dpi, const RECT& suggested) noexcept;
-    void OnNextDlgCtl(WPARAM wParam, LPARAM lParam) noexcept;
 
     void CreateFonts();
-    void CreateControls();
-    void OrderTabStops();
-    double MeasureWidening() const;
-    SIZE InitialClientSize() const;
     void LayoutControls() noexcept;
-    void FitLabelToText(HWND label) const;
-    HWND ControlById(int id) const;
-
-    bool KeyboardMessage(MSG& message) noexcept;
-    void ShowPage(int index) noexcept;
-    void SelectNextPage(bool forward) noexcept;
-    void RestoreFocus() noexcept;
     void ShowExample(HWND label, const wchar_t* prefix, HWND edit);
     void ShowAnswer(const std::wstring& text);
 
@@ -75,9 +55,8 @@ private:
     HINSTANCE instance_;
     HWND handle_{};
     LayoutScale scale_;
-    UniqueFont font_;      // Tahoma 8 pt at the window's DPI
-    UniqueFont linkFont_;  // the same, underlined
-    HWND lastFocus_{};     // the control to give the focus back to on activation
+    FormFonts fonts_;  // at the window's DPI
+    RememberedFocus lastFocus_;
     bool created_ = false;  // from the end of creation to WM_DESTROY
     bool controlsFailed_ = false;
     RequestBlock requestBlock_;

@@ -1,6 +1,7 @@
 #include "containers.h"
 
 #include "dpi.h"
+#include "error_text.h"
 #include "gdi_handles.h"
 #include "layout.h"
 #include "program_error.h"
@@ -29,8 +30,8 @@ bool IsForwarded(UINT message) {
 }
 
 void PaintGroupFrame(HWND group) {
-    PAINTSTRUCT paint{};
-    const HDC dc = ::BeginPaint(group, &paint);
+    const PaintDc paint(group);
+    const HDC dc = paint.Get();
     if (!dc) return;
     const auto font = reinterpret_cast<HFONT>(::GetWindowLongPtrW(group, kFontSlot));
     {
@@ -47,7 +48,7 @@ void PaintGroupFrame(HWND group) {
         if (length > 0) {
             std::wstring caption(static_cast<size_t>(length) + 1, L'\0');
             caption.resize(static_cast<size_t>(::GetWindowTextW(group, caption.data(), length + 1)));
-            RECT text{Scale(8, WindowDpi(group)), 0, 0, 0};
+            RECT text{Scale(kGroupCaptionIndent, WindowDpi(group)), 0, 0, 0};
             ::DrawTextW(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
             // The caption interrupts the frame line: its background hides it.
             ::SetBkMode(dc, OPAQUE);
@@ -56,7 +57,6 @@ void PaintGroupFrame(HWND group) {
             ::DrawTextW(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_NOPREFIX);
         }
     }
-    ::EndPaint(group, &paint);
 }
 
 LRESULT CALLBACK TabSheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -110,8 +110,7 @@ void Register(HINSTANCE instance, const wchar_t* className, WNDPROC procedure, i
     if (::RegisterClassExW(&windowClass)) return;
     const DWORD error = ::GetLastError();
     if (error != ERROR_CLASS_ALREADY_EXISTS) {
-        throw ProgramError(std::wstring(L"The window class ") + className + L" could not be registered (system error " +
-                           std::to_wstring(error) + L")");
+        throw ProgramError(SystemErrorText(std::wstring(L"The window class ") + className + L" could not be registered", error));
     }
 }
 

@@ -1,12 +1,11 @@
 // The main window described as data: one row per control, read by one creation loop.
 #pragma once
 
+#include "form_controls.h"
 #include "layout.h"
 #include "win32.h"
 
 #include <span>
-
-class TfrmMain;
 
 enum class ControlKind {
     PageControl,  // the tabs; its pages are the rows of kind TabSheet
@@ -23,10 +22,10 @@ enum class ControlKind {
 
 struct ControlDescription {
     int id;                    // ControlId
-    HWND TfrmMain::*member;    // where the form keeps the window
+    HWND MainFormWindows::*member;  // where the form keeps the window
     ControlKind kind;
     int parent;                // ControlId of the parent; 0: the main window
-    Bounds bounds{};           // 96 DPI, in the parent's client area
+    Bounds bounds{};           // 96 DPI, in the parent's client area; a page: the area it was designed in
     const wchar_t* caption = L"";
     std::span<const wchar_t* const> items{};
     int selected = -1;         // radio group or drop-down box: the item shown at start
@@ -40,6 +39,12 @@ struct ControlDescription {
 
 // The controls, every parent before its children.
 std::span<const ControlDescription> MainFormControls();
+
+// The row of a control; null for 0 (the main window) and for identifiers of no row.
+const ControlDescription* DescriptionOf(int id);
+
+// The window of a control in windows; null for 0 and for identifiers of no row.
+HWND WindowOf(const MainFormWindows& windows, int id);
 
 // The main window's caption: the program's name and the web-site address of Varnel.
 extern const wchar_t* const kMainFormCaption;

@@ -4,6 +4,23 @@
 #include "handles.h"
 #include "win32.h"
 
+// The device context of a WM_PAINT, ended on scope exit.
+class PaintDc {
+public:
+    explicit PaintDc(HWND window) noexcept : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+    ~PaintDc() {
+        if (dc_) ::EndPaint(window_, &paint_);
+    }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    HDC Get() const noexcept { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
 // A window's device context, released on scope exit.
 class WindowDc {
 public:

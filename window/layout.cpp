@@ -40,13 +40,14 @@ RECT PlaceControl(const Bounds& bounds, Anchoring anchoring, SIZE designParent, 
 RECT RadioGroupItemRect(SIZE groupClient, int textHeight, int itemCount, int index, const LayoutScale& scale) {
     // The caption line takes the font's height; what is left below it, less a small
     // bottom margin, is shared by the items, the odd pixels split above and below.
-    const int free = std::max(0, static_cast<int>(groupClient.cy) - textHeight - scale.Y(5));
+    const int free = std::max(0, static_cast<int>(groupClient.cy) - textHeight - scale.Y(kRadioGroupItemsBelow));
     const int count = std::max(1, itemCount);
     const int itemHeight = free / count;
     const int topMargin = textHeight + 1 + (free % count) / 2;
     RECT r{};
-    r.left = scale.X(8);
-    r.right = r.left + std::max(0, static_cast<int>(groupClient.cx) - scale.X(10));
+    r.left = scale.X(kRadioGroupItemsLeft);
+    const int frame = scale.X(kRadioGroupItemsLeft + kRadioGroupItemsRight);
+    r.right = r.left + std::max(0, static_cast<int>(groupClient.cx) - frame);
     r.top = topMargin + index * itemHeight;
     r.bottom = r.top + itemHeight;
     return r;

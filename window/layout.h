@@ -21,6 +21,16 @@ enum class Anchoring {
 
 constexpr UINT kDesignDpi = 96;
 
+// Spacings of the design (96 DPI).
+constexpr int kParentEdgeMargin = 3;      // a caption's room ends this far before its parent's right edge
+constexpr int kGroupCaptionIndent = 8;    // a group's caption from its left edge; the frame line shows as much after it
+constexpr int kRadioCheckRoom = 18;       // a radio button's circle and the gap before its caption
+constexpr int kPushButtonEdges = 16;      // a push button's edges left and right of its caption
+constexpr int kRadioGroupItemsLeft = 8;   // a radio group's items from its left edge
+constexpr int kRadioGroupItemsRight = 2;  // and from its right edge
+constexpr int kRadioGroupItemsBelow = 5;  // free below a radio group's last item
+constexpr int kDropDownListHeight = 120;  // a drop-down box's list below its edit part
+
 // value (at 96 DPI) in pixels at dpi, rounded to nearest.
 int Scale(int value, UINT dpi);
 

@@ -1,6 +1,8 @@
 // Start-up and the initial state of varnel-demo.exe, seen from outside.
 #include "gui_test_support.h"
+#include "registry_fixture.h"
 
+#include <sstream>
 #include <vector>
 
 using namespace ControlId;
@@ -44,7 +46,104 @@ RECT ClientRectIn(HWND window, HWND parent) {
     return r;
 }
 
+// The display DPI of the programs started while it lives (each reads it when it starts);
+// the value set before comes back afterwards.
+class DisplayDpi {
+public:
+    explicit DisplayDpi(DWORD dpi) {
+        DWORD size = sizeof previous_;
+        hadValue_ = ::RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &previous_, &size) ==
+                    ERROR_SUCCESS;
+        SetRawValue(kKey, kValue, REG_DWORD, &dpi, sizeof dpi);
+    }
+    ~DisplayDpi() {
+        if (hadValue_) {
+            SetRawValue(kKey, kValue, REG_DWORD, &previous_, sizeof previous_);
+        } else {
+            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
+        }
+    }
+    DisplayDpi(const DisplayDpi&) = delete;
+    DisplayDpi& operator=(const DisplayDpi&) = delete;
+
+private:
+    static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
+    static constexpr const wchar_t* kValue = L"LogPixels";
+    DWORD previous_ = 0;
+    bool hadValue_ = false;
+};
+
+std::string Describe(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    std::ostringstream text;
+    text << "control " << ::GetDlgCtrlID(window) << " [" << r.left << "," << r.top << " - " << r.right << "," << r.bottom
+         << "]";
+    return text.str();
+}
+
+std::vector<HWND> ChildrenOf(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        children.push_back(child);
+    }
+    return children;
+}
+
+// Every control in parent and in the pages and groups within it lies inside its own
+// parent's client area. The parts of system controls (a tab control's arrows) are theirs.
+void ExpectInsideParents(HWND parent, UINT dpi) {
+    RECT client{};
+    ::GetClientRect(parent, &client);
+    ::MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    for (const HWND child : ChildrenOf(parent)) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        EXPECT_TRUE(r.left >= client.left && r.top >= client.top && r.right <= client.right &&
+                    r.bottom <= client.bottom)
+            << "at " << dpi << " DPI " << Describe(child) << " leaves its parent " << Describe(parent) << " (client ["
+            << client.left << "," << client.top << " - " << client.right << "," << client.bottom << "])";
+        const std::wstring className = gui::ClassOf(child);
+        if (className == L"TTabSheet" || className == L"TGroupBox") ExpectInsideParents(child, dpi);
+    }
+}
+
 }  // namespace
+
+TEST(FormLayout, AtStartEveryControlLiesInsideItsParentAndNoTwoControlsOfAPageOverlapAt96And144Dpi) {
+    RemoveServerRecord();
+    LONG clientWidthAt96 = 0;
+    for (const UINT dpi : {96u, 144u}) {
+        std::unique_ptr<gui::DemoProcess> demo;
+        {
+            const DisplayDpi display(dpi);
+            demo = std::make_unique<gui::DemoProcess>(DemoExe());
+        }
+        ASSERT_NE(demo->MainWindow(), nullptr) << "at " << dpi << " DPI";
+        RECT client{};
+        ::GetClientRect(demo->MainWindow(), &client);
+        if (dpi == 96) {
+            clientWidthAt96 = client.right;
+        } else {
+            EXPECT_GT(client.right * 4, clientWidthAt96 * 5) << "the window did not grow: not started at " << dpi << " DPI";
+        }
+
+        ExpectInsideParents(demo->MainWindow(), dpi);
+        for (const int page : {TabSheet1, TabSheet2, TabSheet3, TabSheet4}) {
+            const std::vector<HWND> siblings = ChildrenOf(demo->Control(page));
+            for (size_t a = 0; a < siblings.size(); ++a) {
+                for (size_t b = a + 1; b < siblings.size(); ++b) {
+                    RECT ra{}, rb{}, common{};
+                    ::GetWindowRect(siblings[a], &ra);
+                    ::GetWindowRect(siblings[b], &rb);
+                    EXPECT_FALSE(::IntersectRect(&common, &ra, &rb))
+                        << "at " << dpi << " DPI " << Describe(siblings[a]) << " overlaps " << Describe(siblings[b]);
+                }
+            }
+        }
+        EXPECT_EQ(demo->CloseAndWait(), 0u);
+    }
+}
 
 class FormStart : public ::testing::Test {
 protected:

@@ -1,0 +1,35 @@
+// varnel-query's command line: the search of the window's page 1 as options.
+#pragma once
+
+#include "search_request.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tools {
+
+// varnel-query's exit codes.
+enum class QueryExit : int {
+    Answered = 0,      // the answer was printed
+    NotInstalled = 1,  // Varnel is neither running nor installed; nothing was sent
+    Refused = 2,       // bad option, malformed or too long request; nothing was sent
+    NoAnswer = 3,      // no answer within the timeout
+    Failed = 4,        // anything else: a registry value of the wrong type, no request block
+};
+
+struct QueryOptions {
+    SearchFields fields;                     // the window's defaults, changed by the options
+    double timeoutSeconds = 30;              // a chosen answer waits for a person
+    std::optional<std::wstring> requestFile;  // a prepared UTF-8 request instead of fields
+    bool help = false;
+};
+
+// Reads the options (without the program name). Raises ProgramError naming the option
+// for an unknown option, a missing or bad value, or a request file given with fields.
+QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments);
+
+// The text --help prints.
+const wchar_t* QueryUsage();
+
+}  // namespace tools

@@ -1,0 +1,163 @@
+// varnel-query: one search sent to Varnel from the command line, as the demo window's
+// page 1 sends it, and the answer printed. See QueryUsage for the options.
+#include "CustomPipes.h"
+#include "handles.h"
+#include "hidden_window.h"
+#include "named_block.h"
+#include "program_error.h"
+#include "protocol.h"
+#include "query_options.h"
+#include "search_request.h"
+#include "standard_streams.h"
+#include "wire_document.h"
+#include "wire_text.h"
+#include "xml_check.h"
+
+#include <chrono>
+#include <cstring>
+#include <cwchar>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using tools::QueryExit;
+
+std::wstring SecondsText(double seconds) {
+    wchar_t text[32];
+    std::swprintf(text, std::size(text), L"%g", seconds);
+    return text;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+    const UniqueHandle file = AdoptFileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        throw ProgramError(L"the request file \"" + path + L"\" cannot be opened (system error " +
+                           std::to_wstring(::GetLastError()) + L")");
+    }
+    LARGE_INTEGER size{};
+    // A request block holds 16 KB; a much larger file is refused as too long anyway.
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 20)) {
+        throw ProgramError(L"the request file \"" + path + L"\" is not a request (larger than 1 MB)");
+    }
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                           read != bytes.size())) {
+        throw ProgramError(L"the request file \"" + path + L"\" cannot be read");
+    }
+    return bytes;
+}
+
+// A prepared request: checked as a built one is, then in wire form with its NUL.
+std::wstring RequestFromFile(const std::wstring& path) {
+    std::string document = ReadWholeFile(path);
+    // A request never carries a byte-order mark; editors may add one.
+    if (document.starts_with("\xEF\xBB\xBF")) document.erase(0, 3);
+    CheckWellFormed(document);
+    try {
+        return wire::WireTextOfDocument(document) + L'\0';
+    } catch (const ProgramError& e) {
+        throw ProgramError(L"the request file \"" + path + L"\": " + e.Text());
+    }
+}
+
+// Waits for Varnel's data-ready message and copies its answer out. Empty when none came
+// in time.
+std::optional<std::wstring> WaitForAnswer(double timeoutSeconds) {
+    const UINT dataReady = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    for (;;) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            // Like the window, any data-ready message counts: Varnel need not echo
+            // which request it answers.
+            if (message.message == dataReady) {
+                bool handled = false;
+                std::wstring answer;
+                if (!CustomPipes::ReadServiceAnswer(message, handled, answer)) {
+                    throw ProgramError(L"Varnel announced an answer, but its answer block \"" +
+                                       std::wstring(CustomPipes::CatalogueEntry(CustomPipes::Service::Varnel).answerBlockName) +
+                                       L"\" cannot be read");
+                }
+                return answer;
+            }
+            ::DispatchMessageW(&message);
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return std::nullopt;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
+    }
+}
+
+// The whole run; failure is what a ProgramError means at the stage reached.
+QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) {
+    failure = QueryExit::Refused;
+    const tools::QueryOptions options = tools::ParseQueryOptions(arguments);
+    if (options.help) {
+        tools::WriteOutput(tools::QueryUsage());
+        return QueryExit::Answered;
+    }
+    const std::wstring request =
+        options.requestFile ? RequestFromFile(*options.requestFile) : BuildSearchRequest(options.fields);
+    const size_t characters = request.size() - 1;
+    if (characters > CustomPipes::kMaxRequestCharacters) {
+        throw ProgramError(L"the request is " + std::to_wstring(characters) +
+                           L" characters long, but a request block holds at most " +
+                           std::to_wstring(CustomPipes::kMaxRequestCharacters) + L" before its NUL");
+    }
+
+    failure = QueryExit::Failed;
+    CustomPipes::RegisterServiceMessages();
+    // Lives as long as the process, like the demo's main window.
+    const HWND window = tools::CreateHiddenTopLevelWindow(L"VarnelQuery");
+    const std::wstring blockName = CustomPipes::RequestBlockName(window);
+    const CustomPipes::NamedBlock block = CustomPipes::NamedBlock::Create(blockName, CustomPipes::kRequestBlockSize);
+    if (block.UsableBytes() < CustomPipes::kRequestBlockSize) {
+        throw ProgramError(L"no request block: \"" + blockName + L"\" has " + std::to_wstring(block.UsableBytes()) +
+                           L" of its " + std::to_wstring(CustomPipes::kRequestBlockSize) +
+                           L" bytes committed and writable" +
+                           (block.IsMapped() ? L"" : L" (" + std::wstring(block.FailedCall()) + L" failed, system error " +
+                                                         std::to_wstring(block.Error()) + L")"));
+    }
+    std::memcpy(block.WritableData(), request.data(), request.size() * sizeof(wchar_t));
+
+    if (!CustomPipes::IsServerRunning()) {
+        const std::wstring path = CustomPipes::LookUpServerExecutable();
+        if (CustomPipes::IsExistingFile(path)) {
+            tools::WriteErrorLine(L"varnel-query: Varnel is not running; starting " + path + L" and waiting up to " +
+                                  std::to_wstring(CustomPipes::kServerStartWaitMs / 1000) + L" seconds for it");
+        }
+    }
+    if (!CustomPipes::EnsureServerAndNotify(window, CustomPipes::kWindowRequestCode)) {
+        tools::WriteErrorLine(L"varnel-query: Varnel is neither running nor installed (no executable in the record "
+                              L"HKEY_CURRENT_USER\\" + std::wstring(CustomPipes::kVarnelKey) + L"); nothing was sent");
+        return QueryExit::NotInstalled;
+    }
+
+    const std::optional<std::wstring> answer = WaitForAnswer(options.timeoutSeconds);
+    if (!answer) {
+        tools::WriteErrorLine(L"varnel-query: no answer from Varnel within " + SecondsText(options.timeoutSeconds) +
+                              L" seconds");
+        return QueryExit::NoAnswer;
+    }
+    std::wstring text;
+    for (const std::wstring& line : wire::DecodeLines(*answer)) text += line + L"\n";
+    tools::WriteOutput(text);
+    return QueryExit::Answered;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    QueryExit failure = QueryExit::Failed;
+    try {
+        return static_cast<int>(Query(std::vector<std::wstring>(argv + 1, argv + argc), failure));
+    } catch (const ProgramError& e) {
+        tools::WriteErrorLine(L"varnel-query: " + tools::OneLine(e.Text()));
+        return static_cast<int>(failure);
+    }
+}
