@@ -2,6 +2,7 @@
 // filled from outside, and the demo's handles and memory measured from outside.
 #pragma once
 
+#include "files.h"
 #include "gui_driver.h"
 #include "registry_fixture.h"
 #include "sample_server_driver.h"
@@ -82,16 +83,6 @@ inline long HandleCountOf(DWORD processId) {
 // Under Wine a Windows process is a Unix process whose /proc/PID/cmdline holds the
 // Windows path of its executable; the demo's memory is read from its status there,
 // through drive Z:. 0 when no such process is found (on Windows, say).
-inline std::string ReadWholeFile(const std::wstring& path) {
-    const UniqueHandle file = AdoptFileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                            nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return {};
-    std::string content;
-    char chunk[4096];
-    DWORD got = 0;
-    while (::ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) content.append(chunk, got);
-    return content;
-}
 
 // The Unix pids whose command line holds exePath (a Unix or Windows path; compared
 // without case, drive and slash direction), in increasing order.

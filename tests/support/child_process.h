@@ -26,9 +26,10 @@ public:
 
     // Starts a whole command line as it stands: the system splits the program off by
     // its usual rules. Empty, with GetLastError telling why, when it could not start.
-    static ChildProcess Start(std::wstring commandLine, const STARTUPINFOW* startup = nullptr) {
+    static ChildProcess Start(std::wstring commandLine, const STARTUPINFOW* startup = nullptr,
+                              bool inheritHandles = false) {
         ChildProcess child;
-        child.process_ = CustomPipes::StartProcess(nullptr, std::move(commandLine), startup);
+        child.process_ = CustomPipes::StartProcess(nullptr, std::move(commandLine), startup, inheritHandles);
         return child;
     }
     // Starts executable (quoted) followed by arguments, which begin with their own space.
@@ -92,7 +93,7 @@ inline ProcessOutput RunAndCapture(std::wstring commandLine, DWORD timeoutMs = 6
     si.hStdOutput = writeEnd;
     si.hStdError = writeEnd;
     si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    const UniqueProcessInformation process = CustomPipes::StartProcess(nullptr, std::move(commandLine), &si, true);
+    const ChildProcess process = ChildProcess::Start(std::move(commandLine), &si, true);
     if (!process) return {~0u, {}};
     writer.reset();  // the child's copy is the only writer left: its end ends the reading
 
@@ -100,7 +101,6 @@ inline ProcessOutput RunAndCapture(std::wstring commandLine, DWORD timeoutMs = 6
     char buffer[4096];
     DWORD got = 0;
     while (::ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) result.output.append(buffer, got);
-    ::WaitForSingleObject(process.Get().hProcess, timeoutMs);
-    ::GetExitCodeProcess(process.Get().hProcess, &result.exitCode);
+    result.exitCode = process.WaitForExit(timeoutMs);
     return result;
 }

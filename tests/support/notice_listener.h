@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <initializer_list>
 #include <mutex>
 #include <thread>
@@ -40,6 +41,7 @@ inline UINT VarnelMessage(CustomPipes::MessageKind kind) {
 // pumping dispatches every message before anything could look for it in the queue.
 // On the caller's thread the waits below pump for it; on a thread of its own it hears
 // each message when it comes, not when the caller looks, and stamps it then.
+// onArrival, when given, sees each notice as it comes, while its sender may still wait.
 class NoticeListener {
 public:
     struct Notice {
@@ -50,8 +52,9 @@ public:
     };
     enum class Thread { Caller, Own };
 
-    explicit NoticeListener(std::initializer_list<UINT> messages, Thread thread = Thread::Caller)
-        : messages_(messages) {
+    explicit NoticeListener(std::initializer_list<UINT> messages, Thread thread = Thread::Caller,
+                            std::function<void(const Notice&)> onArrival = {})
+        : messages_(messages), onArrival_(std::move(onArrival)) {
         if (thread == Thread::Caller) {
             window_ = Create(0);
             return;
@@ -136,14 +139,17 @@ private:
         auto* self = reinterpret_cast<NoticeListener*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         if (self && message != 0 &&
             std::find(self->messages_.begin(), self->messages_.end(), message) != self->messages_.end()) {
+            const Notice notice{message, wParam, lParam, now.QuadPart};
+            if (self->onArrival_) self->onArrival_(notice);
             const std::lock_guard lock(self->mutex_);
-            self->notices_.push_back({message, wParam, lParam, now.QuadPart});
+            self->notices_.push_back(notice);
             return 0;
         }
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
 
     const std::vector<UINT> messages_;
+    const std::function<void(const Notice&)> onArrival_;
     HWND window_ = nullptr;
     std::thread thread_;
     mutable std::mutex mutex_;

@@ -1,8 +1,7 @@
 // varnel-query and varnel-monitor as an integrator runs them: real processes against
 // the real sample server, their output read from the files it went to.
-#include "hidden_window.h"
+#include "files.h"
 #include "named_block.h"
-#include "process_start.h"
 #include "registry_fixture.h"
 #include "sample_answer.h"
 #include "sample_server_driver.h"
@@ -24,18 +23,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 std::wstring QueryCommand(const std::wstring& arguments) {
-    return L"\"" + WindowsPathOf(VARNEL_QUERY_EXE) + L"\" " + arguments;
-}
-
-std::string ReadWholeFile(const std::wstring& path) {
-    const UniqueHandle file = AdoptFileHandle(::CreateFileW(path.c_str(), GENERIC_READ,
-                                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                                            nullptr, OPEN_EXISTING, 0, nullptr));
-    std::string bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (file && ::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    return bytes;
+    return L"\"" + WindowsPath(VARNEL_QUERY_EXE) + L"\" " + arguments;
 }
 
 // A tool started with its standard output and standard error going to two files of a
@@ -56,21 +44,14 @@ public:
         startup.hStdOutput = out.get();
         startup.hStdError = err.get();
         started_ = Clock::now();
-        process_ = CustomPipes::StartProcess(nullptr, commandLine, &startup, true);
+        process_ = ChildProcess::Start(commandLine, &startup, true);
         if (!process_) throw std::runtime_error("the tool could not be started");
     }
 
     // Waits for the end, pumping this thread's messages meanwhile (the test's windows
     // hear the broadcasts). False when it does not end in time.
-    bool WaitForExit(DWORD timeoutMs = 60000) {
-        return PumpUntil([&] { return ::WaitForSingleObject(process_.Get().hProcess, 0) == WAIT_OBJECT_0; },
-                         timeoutMs);
-    }
-    DWORD ExitCode() const {
-        DWORD code = STILL_ACTIVE;
-        ::GetExitCodeProcess(process_.Get().hProcess, &code);
-        return code;
-    }
+    bool WaitForExit(DWORD timeoutMs = 60000) { return PumpUntil([&] { return !process_.IsRunning(); }, timeoutMs); }
+    DWORD ExitCode() const { return process_.WaitForExit(0); }
     double Seconds() const { return std::chrono::duration<double>(ended_ - started_).count(); }
     std::string Out() const { return ReadWholeFile(folder_ / L"out"); }
     std::string Err() const { return ReadWholeFile(folder_ / L"err"); }
@@ -85,50 +66,42 @@ public:
 private:
     static inline int count_ = 0;
     ScratchFolder folder_;
-    UniqueProcessInformation process_;
+    ChildProcess process_;
     Clock::time_point started_, ended_;
 };
 
-// A hidden top-level window of the test that hears the request notices, as Varnel
-// does, and copies each request out of the block it names while the client waits.
+// Hears the request notices, as Varnel does, and copies each request out of the block
+// it names while the client waits.
 class RequestSpy {
 public:
-    RequestSpy() : window_(tools::CreateHiddenTopLevelWindow(L"ToolsTestRequestSpy", Hear)) {
-        CustomPipes::RegisterServiceMessages();
-        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~RequestSpy() { ::DestroyWindow(window_); }
-    RequestSpy(const RequestSpy&) = delete;
-    RequestSpy& operator=(const RequestSpy&) = delete;
-
     // The requests seen so far, each with its NUL; a while is pumped first so that a
     // notice posted last is heard too.
     const std::vector<std::wstring>& Requests() {
-        PumpUntil([] { return false; }, 300);
+        listener_.CountAfter(300);
         return requests_;
     }
     void Clear() { requests_.clear(); }
 
 private:
-    static LRESULT CALLBACK Hear(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-        const UINT request = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
-        auto* spy = reinterpret_cast<RequestSpy*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (message != request || !spy) return ::DefWindowProcW(window, message, wParam, lParam);
-        const auto block = CustomPipes::NamedBlock::Open(CustomPipes::RequestBlockName(static_cast<uint32_t>(lParam)),
+    void Copy(const NoticeListener::Notice& notice) {
+        const auto block = CustomPipes::NamedBlock::Open(CustomPipes::RequestBlockName(static_cast<uint32_t>(notice.lParam)),
                                                          CustomPipes::NamedBlock::Access::Read);
-        const std::wstring_view text = wire::TextUpToNul(block.Data(), block.UsableBytes());
-        spy->requests_.push_back(std::wstring(text) + L'\0');
-        return 0;
+        requests_.push_back(std::wstring(wire::TextUpToNul(block.Data(), block.UsableBytes())) + L'\0');
     }
 
-    HWND window_ = nullptr;
     std::vector<std::wstring> requests_;
+    NoticeListener listener_{{VarnelMessage(CustomPipes::MessageKind::Request)},
+                             NoticeListener::Thread::Caller,
+                             [this](const NoticeListener::Notice& notice) { Copy(notice); }};
 };
 
 // The answer now in "Varnel2" as varnel-query prints it: decoded lines, UTF-8, "\n".
 std::string AnswerAsPrinted() {
     const std::optional<std::wstring> answer = ReadAnswerBlock();
-    return answer ? wire::ToUtf8(DecodeAnswer(*answer)) : std::string("(no answer block)");
+    if (!answer) return "(no answer block)";
+    std::wstring text;
+    for (const std::wstring& line : wire::DecodeLines(*answer)) text += line + L"\n";
+    return wire::ToUtf8(text);
 }
 
 class VarnelQuery : public ::testing::Test {
@@ -249,7 +222,7 @@ void PostRequest(uint32_t blockName) {
 TEST(VarnelMonitor, PrintsAnExchangeDecodedAndReportsEachBadBlockInOneLine) {
     StopEveryServer();
     RunningServer server = RunningServer::Start();
-    Tool monitor(L"\"" + WindowsPathOf(VARNEL_MONITOR_EXE) + L"\"");
+    Tool monitor(L"\"" + WindowsPath(VARNEL_MONITOR_EXE) + L"\"");
     HWND monitorWindow = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (monitorWindow = ::FindWindowW(L"VarnelMonitor", nullptr)) != nullptr; }, 20000));
 

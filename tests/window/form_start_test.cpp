@@ -111,13 +111,13 @@ void ExpectInsideParents(HWND parent, UINT dpi) {
 }  // namespace
 
 TEST(FormLayout, AtStartEveryControlLiesInsideItsParentAndNoTwoControlsOfAPageOverlapAt96And144Dpi) {
-    RemoveServerRecord();
+    DeleteServerRecord();
     LONG clientWidthAt96 = 0;
     for (const UINT dpi : {96u, 144u}) {
         std::unique_ptr<gui::DemoProcess> demo;
         {
             const DisplayDpi display(dpi);
-            demo = std::make_unique<gui::DemoProcess>(DemoExe());
+            demo = std::make_unique<gui::DemoProcess>(DemoPath());
         }
         ASSERT_NE(demo->MainWindow(), nullptr) << "at " << dpi << " DPI";
         RECT client{};
