@@ -16,6 +16,8 @@ namespace {
 constexpr const wchar_t* kDemoClass = L"TfrmMain";
 constexpr const wchar_t* kEchoClass = L"VarnelBenchEcho";
 constexpr const wchar_t* kPingName = L"WM_TO_VARNEL_BENCH_PING_EVENT";
+constexpr const wchar_t* kBroadcastPingName = L"WM_TO_VARNEL_BENCH_BROADCAST_PING_EVENT";
+constexpr const wchar_t* kBroadcastPongName = L"WM_TO_VARNEL_BENCH_BROADCAST_PONG_EVENT";
 constexpr DWORD kAnswerTimeoutMs = 10000;
 
 HWND CreateMessageWindow(const wchar_t* windowClass, WNDPROC procedure) {
@@ -27,6 +29,22 @@ HWND CreateMessageWindow(const wchar_t* windowClass, WNDPROC procedure) {
     HWND window = ::CreateWindowExW(0, windowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, c.hInstance, nullptr);
     if (!window) throw ProgramError(L"A message window could not be created");
     return window;
+}
+
+// The top-level windows of the session, or of one thread: each broadcast is posted to
+// every one of them.
+int TopLevelWindowCount(DWORD threadId = 0) {
+    int count = 0;
+    const auto counter = [](HWND, LPARAM counted) -> BOOL {
+        ++*reinterpret_cast<int*>(counted);
+        return TRUE;
+    };
+    if (threadId) {
+        ::EnumThreadWindows(threadId, counter, reinterpret_cast<LPARAM>(&count));
+    } else {
+        ::EnumWindows(counter, reinterpret_cast<LPARAM>(&count));
+    }
+    return count;
 }
 
 // The demo with its send button and its memo, found from outside by control identifier.
@@ -97,7 +115,8 @@ std::wstring SettledAnswer(const Demo& demo) {
     }
 }
 
-// The floor: one registered message posted to the echo process and back.
+// One registered message posted to the echo process and back: the ping-pong without
+// the broadcasts the contract makes, shown beside the floor.
 struct PingPong {
     UINT ping = ::RegisterWindowMessageW(kPingName);
     HWND self = nullptr;
@@ -113,6 +132,27 @@ struct PingPong {
         }
         throw ProgramError(L"The echo did not answer");
     }
+};
+
+// The floor: what the contract makes of a round trip without any work in it. A
+// registered message posted to all top-level windows, heard by a top-level window of
+// the echo process, which answers with a broadcast of its own; timed until a top-level
+// window of the bench hears the answer. Both broadcasts reach every top-level window
+// of the session, the demo's and the server's among them, as the two notices do.
+class BroadcastPingPong {
+public:
+    double Once() {
+        pongs_.Clear();
+        const long long start = Now();
+        ::PostMessageW(HWND_BROADCAST, ping_, 0, 0);
+        if (pongs_.WaitFor(1, kAnswerTimeoutMs) < 1) throw ProgramError(L"The echo did not answer the broadcast");
+        return static_cast<double>(pongs_.FirstArrival(pong_) - start) / TicksPerMicrosecond();
+    }
+
+private:
+    UINT ping_ = ::RegisterWindowMessageW(kBroadcastPingName);
+    UINT pong_ = ::RegisterWindowMessageW(kBroadcastPongName);
+    NoticeListener pongs_{{pong_}};
 };
 
 LRESULT CALLBACK EchoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -131,6 +171,11 @@ LRESULT CALLBACK EchoProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 int RunEcho() {
+    const UINT pong = ::RegisterWindowMessageW(kBroadcastPongName);
+    // Heard by a top-level window, answered to all of them; made before the window by
+    // which the bench finds the echo, so that it is there when the bench starts.
+    const NoticeListener pings({::RegisterWindowMessageW(kBroadcastPingName)}, NoticeListener::Thread::Caller,
+                               [pong](const NoticeListener::Notice&) { ::PostMessageW(HWND_BROADCAST, pong, 0, 0); });
     CreateMessageWindow(kEchoClass, EchoProc);
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) ::DispatchMessageW(&message);
@@ -152,6 +197,7 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
         if (::GetTickCount64() > deadline) throw ProgramError(L"The echo process did not come up");
         ::Sleep(10);
     }
+    BroadcastPingPong broadcastPingPong;
 
     const std::wstring answer = SettledAnswer(demo);
     if (answer.find(L"<?xml") != 0) throw ProgramError(L"The memo does not hold an XML answer");
@@ -161,6 +207,7 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
 
     constexpr int kWarmUps = 5, kRepetitions = 201;
     std::vector<ClickTimes> clicks;
+    std::vector<double> directTimes;
     const Comparison c = CompareWithFloor(
         [&] {
             const ClickTimes times = ClickUntilAnswer(demo, answerLength, listener);
@@ -176,29 +223,52 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
             clicks.push_back(times);
             return times.memoFilled;
         },
-        [&] { return pingPong.Once(); }, kWarmUps, kRepetitions);
+        [&] {
+            directTimes.push_back(pingPong.Once());
+            return broadcastPingPong.Once();
+        },
+        kWarmUps, kRepetitions);
+    directTimes.erase(directTimes.begin(), directTimes.begin() + kWarmUps);
 
-    char name[160];
+    char name[160], floorName[160];
     std::snprintf(name, sizeof name, "Round trip: Button1 click to the answer in Memo1 (%zu characters)",
                   answer.size());
-    PrintFigure(name, "ping-pong of one registered message", c, kRepetitions, 3.0, 5000);
-    if (!withParts) return;
-    // The parts of the timed clicks in which the bench saw both notices.
-    std::vector<double> toRequest, toAnswer, toMemo;
-    for (size_t i = kWarmUps; i < clicks.size(); ++i) {
-        const ClickTimes& t = clicks[i];
-        if (t.requestSeen < 0 || t.answerPublished < t.requestSeen || t.memoFilled < t.answerPublished) continue;
-        toRequest.push_back(t.requestSeen);
-        toAnswer.push_back(t.answerPublished - t.requestSeen);
-        toMemo.push_back(t.memoFilled - t.answerPublished);
+    std::snprintf(floorName, sizeof floorName, "broadcast and broadcast back (%d top-level windows)",
+                  TopLevelWindowCount());
+    PrintFigure(name, floorName, c, kRepetitions, 2.0);
+    PrintFigure("- beside it: the round trip against a direct ping-pong, no broadcast",
+                "one registered message posted there and back", {c.median, Median(directTimes)}, kRepetitions, 0);
+    if (withParts) {
+        // The parts of the timed clicks in which the bench saw both notices.
+        std::vector<double> toRequest, toAnswer, toMemo;
+        for (size_t i = kWarmUps; i < clicks.size(); ++i) {
+            const ClickTimes& t = clicks[i];
+            if (t.requestSeen < 0 || t.answerPublished < t.requestSeen || t.memoFilled < t.answerPublished) continue;
+            toRequest.push_back(t.requestSeen);
+            toAnswer.push_back(t.answerPublished - t.requestSeen);
+            toMemo.push_back(t.memoFilled - t.answerPublished);
+        }
+        const auto part = [&](const char* partName, const std::vector<double>& samples) {
+            PrintFigure(partName, "broadcast and broadcast back", {Median(samples), c.floorMedian},
+                        static_cast<int>(samples.size()), 0);
+        };
+        part("- of which: click to the request notice (demo)", toRequest);
+        part("- of which: request notice to the data-ready notice (sample server)", toAnswer);
+        part("- of which: data-ready notice to the answer in Memo1 (demo)", toMemo);
     }
-    const auto part = [&](const char* partName, const std::vector<double>& samples) {
-        PrintFigure(partName, "ping-pong of one registered message", {Median(samples), c.floorMedian},
-                    static_cast<int>(samples.size()), 0);
+
+    // The memo's own share: the answer's text set into Memo1 from outside, against
+    // emptying it, alternately, as each click empties and fills it.
+    constexpr int kMemoRepetitions = 51;
+    const auto setText = [&](const wchar_t* text) {
+        return Timed([&demo, text] { ::SendMessageW(demo.memo1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); });
     };
-    part("- of which: click to the request notice (demo)", toRequest);
-    part("- of which: request notice to the data-ready notice (sample server)", toAnswer);
-    part("- of which: data-ready notice to the answer in Memo1 (demo)", toMemo);
+    const Comparison memo = CompareWithFloor(setText(answer.c_str()), setText(L""), 3, kMemoRepetitions);
+    std::snprintf(name, sizeof name,
+                  "- - of that: WM_SETTEXT of the answer to Memo1, sent from the bench (done once per top-level window "
+                  "of the demo's thread: %d)",
+                  TopLevelWindowCount(demo.program.ThreadId()));
+    PrintFigure(name, "WM_SETTEXT of an empty text", memo, kMemoRepetitions, 0);
 
     echo.Stop();
     demo.program.Stop();
