@@ -32,7 +32,9 @@ bool PumpUntil(Ready&& ready, DWORD timeoutMs) {
 
 // Varnel's request or data-ready message, registered as every peer registers it.
 inline UINT VarnelMessage(CustomPipes::MessageKind kind) {
-    CustomPipes::RegisterServiceMessages();
+    // Once per process: each registration is a call to the window server.
+    static const bool registered = (CustomPipes::RegisterServiceMessages(), true);
+    (void)registered;
     return CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, kind);
 }
 
