@@ -18,14 +18,15 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: varnel-bench MODE [ARGUMENTS]\n"
                  "  requests                    the search request against expat alone\n"
-                 "  answer                      a full court answer read and decoded, against a copy and one conversion\n"
+                 "  answer                      a full court answer read and decoded, against opening, mapping, copying\n"
+                 "                              and closing the block and converting the whole text plainly\n"
                  "  round-trip DEMO SERVER [--whole]\n"
-                 "                              Button1 to the answer in Memo1, against a message ping-pong;\n"
+                 "                              Button1 to the answer in Memo1, against a broadcast answered by one;\n"
                  "                              --whole: without the parts between the two notices\n"
                  "  start-up DEMO EMPTY         start to an idle visible window, against one empty window\n"
                  "  wait-idle CLASS             waits for a visible window of CLASS whose program waits for input\n"
                  "  close CLASS                 closes every window of CLASS\n"
-                 "  echo                        the ping-pong peer (started by round-trip)\n"
+                 "  echo                        the ping-pong peer, direct and by broadcast (started by round-trip)\n"
                  "Paths may be Unix paths.\n");
     return 2;
 }
