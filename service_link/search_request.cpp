@@ -8,16 +8,14 @@ namespace {
 
 class RequestWriter {
 public:
-    // valueLength: the characters of all values together. A UTF-16 unit becomes at most
-    // three UTF-8 bytes, so three wire characters: the text is allocated once.
-    RequestWriter(UINT codePage, size_t valueLength) : codePage_(codePage) {
-        text_.reserve(2048 + 3 * valueLength);
-        bytes_.reserve(2048 + 3 * valueLength);
-    }
+    // valueBytes: the UTF-8 bytes of all values together, each a wire character. The
+    // text is allocated once and no larger than it will be: under Wine a fresh large
+    // block costs more than filling it.
+    RequestWriter(UINT codePage, size_t valueBytes) : codePage_(codePage) { text_.reserve(kMarkup + valueBytes); }
 
     void Line(std::wstring_view line) {
-        Markup(line);
-        Markup(L"\r\n");
+        text_ += line;
+        text_ += L"\r\n";
     }
 
     // A value travels unescaped, exactly as typed, in its wire form.
@@ -27,38 +25,32 @@ public:
             throw ProgramError(L"«" + std::wstring(caption) + L"»: the text holds a lone UTF-16 surrogate at character " +
                                std::to_wstring(*at + 1) + L" and cannot be sent");
         }
-        Markup(L"    <");
-        Markup(tag);
-        Markup(L">");
+        text_ += L"    <";
+        text_ += tag;
+        text_ += L'>';
         try {
-            wire::AppendValue(value, codePage_, text_, bytes_);
+            wire::AppendValue(value, codePage_, text_);
         } catch (const ProgramError& e) {
             throw ProgramError(L"«" + std::wstring(caption) + L"»: " + e.Text());
         }
-        Markup(L"</");
-        Markup(tag);
-        Markup(L">\r\n");
+        text_ += L"</";
+        text_ += tag;
+        text_ += L">\r\n";
     }
 
     std::wstring Finish() {
         // Converted to the ANSI code page the text is the UTF-8 document that its
-        // declaration announces; that is what the peer parses, so that is what is
-        // checked. Where every byte converts back to itself the bytes kept are that.
-        CheckWellFormed(wire::EveryByteRoundTrips(codePage_) ? bytes_ : wire::ToAnsiBytes(text_, codePage_));
+        // declaration announces; that is what the peer parses, so that is what is checked.
+        CheckWellFormed(wire::ToAnsiBytes(text_, codePage_));
         text_ += L'\0';
         return std::move(text_);
     }
 
 private:
-    // The markup is ASCII: the same characters in the text and the document's bytes.
-    void Markup(std::wstring_view ascii) {
-        text_ += ascii;
-        for (wchar_t c : ascii) bytes_ += static_cast<char>(c);
-    }
+    static constexpr size_t kMarkup = 1280;  // the 30 lines without their values, and the NUL
 
     UINT codePage_;
     std::wstring text_;
-    std::string bytes_;  // the document as the peer parses it
 };
 
 const wchar_t* YesNo(bool yes) { return yes ? L"    <use>yes</use>" : L"    <use>no</use>"; }
@@ -66,12 +58,12 @@ const wchar_t* YesNo(bool yes) { return yes ? L"    <use>yes</use>" : L"    <use
 }  // namespace
 
 std::wstring BuildSearchRequest(const SearchFields& f, UINT codePage) {
-    size_t valueLength = 0;
+    size_t valueBytes = 0;
     for (const std::wstring* value : {&f.ComboBox1, &f.Edit1, &f.Edit2, &f.Edit3, &f.Edit4, &f.Edit5, &f.Edit6,
                                       &f.Edit7, &f.Edit8}) {
-        valueLength += value->size();
+        valueBytes += wire::Utf8Length(*value);
     }
-    RequestWriter w(codePage, valueLength);
+    RequestWriter w(codePage, valueBytes);
     w.Line(L"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>");
     w.Line(L"<ParamsForVarnel>");
     w.Line(L"  <Locality>");

@@ -71,6 +71,20 @@ Out* WriteUtf8(std::wstring_view text, Out* o, Put put) {
 
 }  // namespace
 
+size_t Utf8Length(std::wstring_view text) {
+    size_t bytes = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            bytes += 4;
+            ++i;
+        } else {
+            bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+        }
+    }
+    return bytes;
+}
+
 std::string ToUtf8(std::wstring_view text) {
     // At most three bytes for each UTF-16 unit (a pair of two makes four); writing
     // through a pointer keeps the loop free of a capacity check per byte.
@@ -88,23 +102,21 @@ namespace {
 struct ByteCharacters {
     UINT codePage = 0;
     bool singleByte = false;
-    bool everyByteRoundTrips = false;  // each character converts back to its own byte
-    std::wstring denoted;              // 256 characters when singleByte
+    std::wstring denoted;  // 256 characters when singleByte and the conversion gave them
 };
 
 const ByteCharacters& ByteCharactersOf(UINT codePage) {
-    thread_local ByteCharacters table;
+    static thread_local ByteCharacters table;
     const UINT cp = Resolve(codePage);
     if (table.codePage == cp && cp != 0) return table;
-    table = {};
     table.codePage = cp;
     table.singleByte = IsSingleByteCodePage(cp);
-    if (!table.singleByte) return table;
-    char everyByte[256];
-    for (int b = 0; b < 256; ++b) everyByte[b] = static_cast<char>(b);
-    const std::string_view bytes(everyByte, sizeof everyByte);
-    table.denoted = FromAnsiBytes(bytes, cp);
-    table.everyByteRoundTrips = table.denoted.size() == 256 && ToAnsiBytes(table.denoted, cp) == bytes;
+    table.denoted.clear();
+    if (table.singleByte) {
+        char everyByte[256];
+        for (int b = 0; b < 256; ++b) everyByte[b] = static_cast<char>(b);
+        table.denoted = FromAnsiBytes(std::string_view(everyByte, sizeof everyByte), cp);
+    }
     return table;
 }
 
@@ -112,15 +124,13 @@ const ByteCharacters& ByteCharactersOf(UINT codePage) {
 
 std::wstring EncodeValue(std::wstring_view value, UINT codePage) {
     std::wstring text;
-    std::string utf8;
-    AppendValue(value, codePage, text, utf8);
+    AppendValue(value, codePage, text);
     return text;
 }
 
-void AppendValue(std::wstring_view value, UINT codePage, std::wstring& text, std::string& utf8) {
+void AppendValue(std::wstring_view value, UINT codePage, std::wstring& text) {
     if (IsAscii(value)) {
         text += value;
-        for (wchar_t c : value) utf8 += static_cast<char>(c);
         return;
     }
     const ByteCharacters& table = ByteCharactersOf(codePage);
@@ -129,23 +139,18 @@ void AppendValue(std::wstring_view value, UINT codePage, std::wstring& text, std
                            L" is a multi-byte code page: a request can carry only ASCII text "
                            L"under it, and this value holds other characters");
     }
-    const size_t bytesBefore = utf8.size();
-    utf8.resize(bytesBefore + value.size() * 3);
-    char* end = WriteUtf8(value, utf8.data() + bytesBefore, [](char32_t byte) { return static_cast<char>(byte); });
-    utf8.resize(static_cast<size_t>(end - utf8.data()));
-    const std::string_view valueBytes = std::string_view(utf8).substr(bytesBefore);
-    // Under a single-byte code page each byte denotes one character by itself.
     if (table.denoted.size() != 256) {
-        text += FromAnsiBytes(valueBytes, table.codePage);
+        text += FromAnsiBytes(ToUtf8(value), table.codePage);
         return;
     }
-    const size_t textBefore = text.size();
-    text.resize(textBefore + valueBytes.size());
-    wchar_t* out = text.data() + textBefore;
-    for (const char byte : valueBytes) *out++ = table.denoted[static_cast<unsigned char>(byte)];
+    // Under a single-byte code page each byte denotes one character by itself.
+    // Grown by exactly the value's bytes: a text reserved for the whole request is never
+    // outgrown, and so never moved.
+    const wchar_t* denoted = table.denoted.data();
+    const size_t before = text.size();
+    text.resize(before + Utf8Length(value));
+    WriteUtf8(value, text.data() + before, [denoted](char32_t byte) { return denoted[byte]; });
 }
-
-bool EveryByteRoundTrips(UINT codePage) { return ByteCharactersOf(codePage).everyByteRoundTrips; }
 
 std::string ToAnsiBytes(std::wstring_view text, UINT codePage) {
     if (text.empty()) return {};

@@ -21,6 +21,9 @@ bool IsSingleByteCodePage(UINT codePage);
 // The index of the first UTF-16 surrogate that is not part of a pair.
 std::optional<size_t> FindLoneSurrogate(std::wstring_view text);
 
+// The number of bytes ToUtf8 makes of text.
+size_t Utf8Length(std::wstring_view text);
+
 // UTF-16 to UTF-8. Text must hold no lone surrogate (see FindLoneSurrogate).
 std::string ToUtf8(std::wstring_view text);
 
@@ -29,14 +32,8 @@ std::string ToUtf8(std::wstring_view text);
 // raises ProgramError naming the code page. Text must hold no lone surrogate.
 std::wstring EncodeValue(std::wstring_view value, UINT codePage = CP_ACP);
 
-// The same, appended to text, with the value's UTF-8 bytes (what the document converted
-// back to the code page holds) appended to utf8.
-void AppendValue(std::wstring_view value, UINT codePage, std::wstring& text, std::string& utf8);
-
-// True under a single-byte code page in which every byte's character converts back to
-// that byte: wire text then converts back to exactly the UTF-8 bytes it carries, and a
-// writer that kept those bytes need not convert the text again.
-bool EveryByteRoundTrips(UINT codePage = CP_ACP);
+// The same, appended to text.
+void AppendValue(std::wstring_view value, UINT codePage, std::wstring& text);
 
 // Wire text to bytes in codePage, by the system's conversion: a character the code
 // page cannot represent becomes its default character after best-fit mapping.
