@@ -3,10 +3,10 @@
 #include "CustomPipes.h"
 #include "handles.h"
 #include "hidden_window.h"
-#include "named_block.h"
 #include "program_error.h"
 #include "protocol.h"
 #include "query_options.h"
+#include "request_block.h"
 #include "search_request.h"
 #include "standard_streams.h"
 #include "wire_document.h"
@@ -14,7 +14,6 @@
 #include "xml_check.h"
 
 #include <chrono>
-#include <cstring>
 #include <cwchar>
 #include <iterator>
 #include <optional>
@@ -35,8 +34,9 @@ std::string ReadWholeFile(const std::wstring& path) {
     const UniqueHandle file = AdoptFileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
+        const DWORD error = ::GetLastError();
         throw ProgramError(L"the request file \"" + path + L"\" cannot be opened (system error " +
-                           std::to_wstring(::GetLastError()) + L")");
+                           std::to_wstring(error) + L")");
     }
     LARGE_INTEGER size{};
     // A request block holds 16 KB; a much larger file is refused as too long anyway.
@@ -103,27 +103,15 @@ QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) 
     }
     const std::wstring request =
         options.requestFile ? RequestFromFile(*options.requestFile) : BuildSearchRequest(options.fields);
-    const size_t characters = request.size() - 1;
-    if (characters > CustomPipes::kMaxRequestCharacters) {
-        throw ProgramError(L"the request is " + std::to_wstring(characters) +
-                           L" characters long, but a request block holds at most " +
-                           std::to_wstring(CustomPipes::kMaxRequestCharacters) + L" before its NUL");
-    }
+    RequestBlock::CheckFits(request);
 
     failure = QueryExit::Failed;
     CustomPipes::RegisterServiceMessages();
     // Lives as long as the process, like the demo's main window.
     const HWND window = tools::CreateHiddenTopLevelWindow(L"VarnelQuery");
-    const std::wstring blockName = CustomPipes::RequestBlockName(window);
-    const CustomPipes::NamedBlock block = CustomPipes::NamedBlock::Create(blockName, CustomPipes::kRequestBlockSize);
-    if (block.UsableBytes() < CustomPipes::kRequestBlockSize) {
-        throw ProgramError(L"no request block: \"" + blockName + L"\" has " + std::to_wstring(block.UsableBytes()) +
-                           L" of its " + std::to_wstring(CustomPipes::kRequestBlockSize) +
-                           L" bytes committed and writable" +
-                           (block.IsMapped() ? L"" : L" (" + std::wstring(block.FailedCall()) + L" failed, system error " +
-                                                         std::to_wstring(block.Error()) + L")"));
-    }
-    std::memcpy(block.WritableData(), request.data(), request.size() * sizeof(wchar_t));
+    RequestBlock block = RequestBlock::CreateFor(window);
+    if (!block.IsMapped()) throw ProgramError(L"no request block: " + block.Failure());
+    block.Write(request);
 
     if (!CustomPipes::IsServerRunning()) {
         const std::wstring path = CustomPipes::LookUpServerExecutable();

@@ -25,7 +25,7 @@ RequestBlock RequestBlock::CreateFor(HWND window) {
     return request;
 }
 
-void RequestBlock::Write(std::wstring_view request) {
+void RequestBlock::CheckFits(std::wstring_view request) {
     const size_t characters = request.empty() ? 0 : request.size() - 1;
     if (characters > CustomPipes::kMaxRequestCharacters) {
         throw ProgramError(L"The request is " + std::to_wstring(characters) +
@@ -33,6 +33,10 @@ void RequestBlock::Write(std::wstring_view request) {
                            std::to_wstring(CustomPipes::kMaxRequestCharacters) +
                            L" characters before the terminating NUL; nothing was sent");
     }
+}
+
+void RequestBlock::Write(std::wstring_view request) {
+    CheckFits(request);
     if (!IsMapped()) throw ProgramError(failure_);
     std::memcpy(block_.WritableData(), request.data(), request.size() * sizeof(wchar_t));
 }

@@ -1,5 +1,5 @@
-// The request block: the window's named shared-memory block that Varnel reads the
-// request from, named after the main window's handle.
+// The request block of a client: its named shared-memory block that Varnel reads the
+// request from, named after the client's top-level window.
 #pragma once
 
 #include "named_block.h"
@@ -18,10 +18,16 @@ public:
 
     bool IsMapped() const noexcept { return failure_.empty(); }
 
+    // Raises ProgramError naming both lengths when request (ending with its NUL) has
+    // more than 8191 characters before the NUL.
+    static void CheckFits(std::wstring_view request);
+
+    // Why there is no block; empty when there is one.
+    const std::wstring& Failure() const noexcept { return failure_; }
+
     // Copies request, whose last character is its terminating NUL, to byte 0; the
     // bytes after the NUL keep what they held. Raises ProgramError, writing nothing,
-    // when the request has more than 8191 characters before the NUL or when there is
-    // no block.
+    // when the request does not fit (CheckFits) or when there is no block.
     void Write(std::wstring_view request);
 
 private:
