@@ -7,8 +7,8 @@ namespace bench {
 ChildProcess StartProgram(const std::wstring& path, const std::wstring& arguments) {
     ChildProcess program = ChildProcess::StartExecutable(path, arguments);
     if (!program) {
-        throw ProgramError(L"Could not start \"" + path + L"\"" + arguments + L" (error " +
-                           std::to_wstring(::GetLastError()) + L")");
+        const DWORD error = ::GetLastError();
+        throw ProgramError(L"Could not start \"" + path + L"\"" + arguments + L" (error " + std::to_wstring(error) + L")");
     }
     return program;
 }

@@ -146,8 +146,9 @@ private:
             DWORD written = 0;
             if (!file || !::WriteFile(file.get(), document.data(), static_cast<DWORD>(document.size()), &written,
                                       nullptr)) {
-                return L"    not saved: " + path + L" cannot be written (system error " +
-                       std::to_wstring(::GetLastError()) + L")\n";
+                const DWORD error = ::GetLastError();
+                return L"    not saved: " + path + L" cannot be written (system error " + std::to_wstring(error) +
+                       L")\n";
             }
             return L"    saved as " + path + L"\n";
         }
@@ -178,10 +179,12 @@ MonitorExit Run(const std::vector<std::wstring>& arguments, MonitorExit& failure
         return MonitorExit::Ended;
     }
     failure = MonitorExit::Failed;
-    if (!options.xmlDir.empty() && !::CreateDirectoryW(options.xmlDir.c_str(), nullptr) &&
-        ::GetLastError() != ERROR_ALREADY_EXISTS) {
-        throw ProgramError(L"the folder \"" + options.xmlDir + L"\" cannot be created (system error " +
-                           std::to_wstring(::GetLastError()) + L")");
+    if (!options.xmlDir.empty() && !::CreateDirectoryW(options.xmlDir.c_str(), nullptr)) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS) {
+            throw ProgramError(L"the folder \"" + options.xmlDir + L"\" cannot be created (system error " +
+                               std::to_wstring(error) + L")");
+        }
     }
     CustomPipes::RegisterServiceMessages();
     Monitor monitor(options);
