@@ -9,7 +9,6 @@ namespace sample_server {
 
 RequestOutcome HandleRequest(std::wstring_view requestText, UINT codePage) {
     RequestOutcome outcome;
-    outcome.requestLines = wire::DecodeLines(requestText, codePage);
     ParsedRequest request;
     try {
         request = ParseRequestDocument(wire::ToAnsiBytes(requestText, codePage));

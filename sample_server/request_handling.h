@@ -14,7 +14,6 @@
 namespace sample_server {
 
 struct RequestOutcome {
-    std::vector<std::wstring> requestLines;  // the request decoded by the wire rules
     std::wstring refusal;                    // not empty: nothing is answered, for this reason
     Search search;                           // the search made
     std::vector<Match> matches;              // the bodies found

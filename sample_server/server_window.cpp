@@ -200,12 +200,13 @@ void ServerWindow::OnRequest(WPARAM code, LPARAM client) {
     RequestOutcome outcome = HandleRequest(reading.text);
     // Published before anything is logged: the client waits for the answer.
     if (outcome.refusal.empty() && !outcome.waitsForChoice) answers_.Publish(outcome.answer.text, code, client);
-    LogOutcome(outcome);
+    LogOutcome(reading.text, outcome);
     if (outcome.waitsForChoice) ShowMatches(outcome.search, std::move(outcome.matches), code, client);
 }
 
-void ServerWindow::LogOutcome(const RequestOutcome& outcome) {
-    LogLines(L"    > ", outcome.requestLines, kMaxRequestLines);
+void ServerWindow::LogOutcome(std::wstring_view requestText, const RequestOutcome& outcome) {
+    // Decoded only now: the client waits for the answer, not for the log.
+    LogLines(L"    > ", wire::DecodeLines(requestText), kMaxRequestLines);
     const Search& search = outcome.search;
     if (!outcome.refusal.empty()) {
         Log(L"    отклонён: " + outcome.refusal + L". Ответа нет.");

@@ -45,7 +45,7 @@ private:
     void OnSendChosen();
     LRESULT OnCopyData(const COPYDATASTRUCT& data);
 
-    void LogOutcome(const RequestOutcome& outcome);
+    void LogOutcome(std::wstring_view requestText, const RequestOutcome& outcome);
     void LogAnswer(const Search& search, size_t found, const WrittenAnswer& answer);
     void Answer(const Search& search, AnswerMode mode, size_t found, std::span<const Match> sent, WPARAM code,
                 LPARAM client);

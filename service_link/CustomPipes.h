@@ -8,6 +8,7 @@
 #include "win32.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace CustomPipes {
@@ -27,7 +28,9 @@ bool IsServerRunning();
 // record and giving it up to 8 seconds), then broadcasts the request message with
 // wParam = code and lParam = clientWindow. False, with nothing posted, when Varnel is
 // neither running nor installed.
-bool EnsureServerAndNotify(HWND clientWindow, uint16_t code);
+// beforeStart, when given, learns the path just before Varnel is started and waited for.
+bool EnsureServerAndNotify(HWND clientWindow, uint16_t code,
+                           const std::function<void(const std::wstring& path)>& beforeStart = {});
 
 // For a service's data-ready message: copies the text out of its answer block, sets
 // handled and returns true. Any other message, or a block that cannot be opened,

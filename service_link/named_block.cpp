@@ -10,8 +10,6 @@ bool IsAccessible(DWORD protect, bool needWrite) {
     return !needWrite || (protect & kWritable) != 0;
 }
 
-}  // namespace
-
 size_t CommittedBytesFrom(const void* start, bool needWrite) noexcept {
     const auto* base = static_cast<const char*>(start);
     const char* at = base;
@@ -27,6 +25,8 @@ size_t CommittedBytesFrom(const void* start, bool needWrite) noexcept {
     }
     return static_cast<size_t>(at - base);
 }
+
+}  // namespace
 
 NamedBlock NamedBlock::Open(const std::wstring& name, Access access) {
     NamedBlock block;

@@ -52,8 +52,4 @@ private:
     const wchar_t* failedCall_ = L"";
 };
 
-// The committed, accessible bytes from start onwards within one allocation (a view):
-// the measure NamedBlock::UsableBytes gives, for any mapped address.
-size_t CommittedBytesFrom(const void* start, bool needWrite) noexcept;
-
 }  // namespace CustomPipes

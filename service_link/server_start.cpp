@@ -12,7 +12,8 @@ bool IsServerRunning() {
     return UniqueHandle(::OpenMutexW(SYNCHRONIZE, FALSE, kVarnelMutexName)) != nullptr;
 }
 
-bool EnsureServerAndNotify(HWND clientWindow, uint16_t code) {
+bool EnsureServerAndNotify(HWND clientWindow, uint16_t code,
+                           const std::function<void(const std::wstring& path)>& beforeStart) {
     if (IsServerRunning()) {
         // Asynchronous: ShowWindow on another process's window waits until that
         // process has handled it, which a busy or hung Varnel makes long. The show is
@@ -21,6 +22,7 @@ bool EnsureServerAndNotify(HWND clientWindow, uint16_t code) {
     } else {
         const std::wstring path = LookUpServerExecutable();
         if (!IsExistingFile(path)) return false;
+        if (beforeStart) beforeStart(path);
         // The path is the application name and the whole command line, unquoted.
         StartAndWait(path, path, kServerStartWaitMs);
     }

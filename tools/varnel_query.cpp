@@ -113,14 +113,11 @@ QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) 
     if (!block.IsMapped()) throw ProgramError(L"no request block: " + block.Failure());
     block.Write(request);
 
-    if (!CustomPipes::IsServerRunning()) {
-        const std::wstring path = CustomPipes::LookUpServerExecutable();
-        if (CustomPipes::IsExistingFile(path)) {
-            tools::WriteErrorLine(L"varnel-query: Varnel is not running; starting " + path + L" and waiting up to " +
-                                  std::to_wstring(CustomPipes::kServerStartWaitMs / 1000) + L" seconds for it");
-        }
-    }
-    if (!CustomPipes::EnsureServerAndNotify(window, CustomPipes::kWindowRequestCode)) {
+    const auto sayStarting = [](const std::wstring& path) {
+        tools::WriteErrorLine(L"varnel-query: Varnel is not running; starting " + path + L" and waiting up to " +
+                              std::to_wstring(CustomPipes::kServerStartWaitMs / 1000) + L" seconds for it");
+    };
+    if (!CustomPipes::EnsureServerAndNotify(window, CustomPipes::kWindowRequestCode, sayStarting)) {
         tools::WriteErrorLine(L"varnel-query: Varnel is neither running nor installed (no executable in the record "
                               L"HKEY_CURRENT_USER\\" + std::wstring(CustomPipes::kVarnelKey) + L"); nothing was sent");
         return QueryExit::NotInstalled;
