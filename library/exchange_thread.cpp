@@ -80,15 +80,22 @@ private:
             const DWORD woke = ::MsgWaitForMultipleObjects(1, &wake, FALSE, INFINITE, QS_ALLINPUT);
             if (woke == WAIT_OBJECT_0) {
                 if (ending_) break;
+                // What came before this run (a late answer to the last one, the copies of
+                // a broadcast to the thread's other windows) must not pass for its answer.
+                DispatchWaitingMessages();
                 RunJob(client);
                 ::SetEvent(done_.get());
             } else if (woke == WAIT_OBJECT_0 + 1) {
-                MSG message;
-                while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+                DispatchWaitingMessages();
             } else {
                 break;  // the waiting caller sees the thread end
             }
         }
+    }
+
+    static void DispatchWaitingMessages() noexcept {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
     }
 
     void RunJob(std::optional<CustomPipes::ExchangeClient>& client) noexcept {
