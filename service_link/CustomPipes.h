@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace CustomPipes {
@@ -18,19 +19,46 @@ namespace CustomPipes {
 // ("Invalid data type for 'ExeName'").
 std::wstring LookUpServerExecutable();
 
-// How long a freshly started Varnel is given before the request is announced.
+// The longest a start of Varnel is waited for before the request is announced.
 constexpr DWORD kServerStartWaitMs = 8000;
 
 // True while Varnel runs: its mutex "VARNEL2" exists.
 bool IsServerRunning();
 
-// Makes sure Varnel runs (showing its window maximized, or starting it from the
-// record and giving it up to 8 seconds), then broadcasts the request message with
-// wParam = code and lParam = clientWindow. False, with nothing posted, when Varnel is
-// neither running nor installed.
-// beforeStart, when given, learns the path just before Varnel is started and waited for.
-bool EnsureServerAndNotify(HWND clientWindow, uint16_t code,
-                           const std::function<void(const std::wstring& path)>& beforeStart = {});
+// What a start of Varnel waits for before the request is announced.
+enum class StartWait {
+    // The demo window's way: the started process is given the whole time unless it ends
+    // first; then (a launcher that handed over and left) its window is waited for.
+    Fixed,
+    // As soon as Varnel's window exists and the started process is idle for input.
+    UntilReady,
+};
+
+struct ServerStartOptions {
+    StartWait wait = StartWait::Fixed;
+    DWORD maxWaitMs = kServerStartWaitMs;
+    // Start Varnel in its own folder rather than this program's current one, so that a
+    // Varnel started from a script's temporary folder does not hold that folder.
+    bool inServerFolder = false;
+    // Learns the path just before Varnel is started and waited for.
+    std::function<void(const std::wstring& path)> starting;
+};
+
+// Makes sure Varnel runs and can hear a broadcast, then broadcasts the request message
+// with wParam = code and lParam = clientWindow's handle value. Varnel running: its window
+// is shown maximized, waited for (up to maxWaitMs) when its mutex exists but its window
+// does not yet. Not running: started from the record and waited for as options say.
+// False, with nothing posted, when Varnel is neither running nor installed. Raises
+// ProgramError, with nothing posted, for a registry error or a start that failed.
+bool EnsureServerAndNotify(HWND clientWindow, uint16_t code, const ServerStartOptions& options = {});
+
+// Why EnsureServerAndNotify found nothing to start, in words: no record, no "ExeName"
+// in it, or the path it names and that no file is there.
+std::wstring DescribeMissingServer();
+
+// The answer in the answer block of the service whose data-ready message this is; none
+// for any other message, or when the block cannot be opened or read.
+std::optional<std::wstring> ReadAnswer(UINT dataReadyMessage);
 
 // For a service's data-ready message: copies the text out of its answer block, sets
 // handled and returns true. Any other message, or a block that cannot be opened,

@@ -15,7 +15,10 @@ void StartWithArguments(const std::wstring& path, const std::wstring& arguments)
     if (!IsExistingFile(path)) return;
     // The path is quoted and also given as the application name: unquoted, a path with
     // spaces would first be tried cut at its first space ("C:\Program.exe").
-    StartAndWait(path, L"\"" + path + L"\"" + arguments, kHeadStartMs);
+    // A failed start is not reported: the launch page shows nothing either way.
+    if (const UniqueProcessInformation process = StartProcess(path.c_str(), L"\"" + path + L"\"" + arguments)) {
+        ::WaitForSingleObject(process.Get().hProcess, kHeadStartMs);
+    }
 }
 
 }  // namespace CustomPipes

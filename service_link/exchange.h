@@ -6,6 +6,7 @@
 
 #include "win32.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -52,6 +53,8 @@ public:
     HWND Window() const noexcept;
 
 private:
+    ExchangeResult WaitForAnswer(std::chrono::steady_clock::time_point deadline, DWORD timeoutMs);
+
     struct State;
     std::unique_ptr<State> state_;
 };

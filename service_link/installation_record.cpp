@@ -126,4 +126,24 @@ void RemoveInstallationRecord(const std::wstring& version) {
 
 std::wstring LookUpServerExecutable() { return ReadInstallationRecord().exeName; }
 
+std::wstring DescribeMissingServer() {
+    const std::wstring hive = L"HKEY_CURRENT_USER\\";
+    if (!OpenForReading(kVarnelKey)) return L"there is no record " + hive + kVarnelKey;
+    const InstallationRecord record = ReadInstallationRecord();
+    if (record.version.empty()) {
+        return L"the record " + hive + kVarnelKey + L" has no \"" + kCurrentVersionValue + L"\"";
+    }
+    if (record.exeName.empty()) {
+        return L"the record " + hive + SettingsKeyPath(record.version) + L" has no \"" + kExeNameValue + L"\"";
+    }
+    const DWORD attributes = ::GetFileAttributesW(record.exeName.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return L"the record's \"" + std::wstring(kExeNameValue) + L"\" is \"" + record.exeName + L"\", a folder, not a program";
+    }
+    std::wstring text = L"the record's \"" + std::wstring(kExeNameValue) + L"\" is \"" + record.exeName +
+                        L"\", and there is no file there";
+    if (record.exeName.find(L'%') != std::wstring::npos) text += L" (environment variables in it are not expanded)";
+    return text;
+}
+
 }  // namespace CustomPipes

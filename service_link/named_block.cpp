@@ -42,10 +42,11 @@ NamedBlock NamedBlock::Open(const std::wstring& name, Access access) {
     return block;
 }
 
-NamedBlock NamedBlock::Create(const std::wstring& name, uint32_t size, DWORD protection) {
+NamedBlock NamedBlock::Create(const std::wstring& name, uint32_t size, DWORD protection,
+                              SECURITY_ATTRIBUTES* security) {
     NamedBlock block;
     block.access_ = Access::Write;
-    block.mapping_.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, protection, 0, size, name.c_str()));
+    block.mapping_.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, security, protection, 0, size, name.c_str()));
     if (!block.mapping_) {
         block.error_ = ::GetLastError();
         block.failedCall_ = L"CreateFileMapping";

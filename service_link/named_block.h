@@ -24,7 +24,9 @@ public:
     // Creates the block with size bytes, or opens the one of that name that exists (as
     // it is, whatever its size), and maps size bytes of it writable. protection is
     // CreateFileMapping's; tests pass SEC_RESERVE to make a block as a careless peer might.
-    static NamedBlock Create(const std::wstring& name, uint32_t size, DWORD protection = PAGE_READWRITE);
+    // security: who may open it (null: the process's default).
+    static NamedBlock Create(const std::wstring& name, uint32_t size, DWORD protection = PAGE_READWRITE,
+                             SECURITY_ATTRIBUTES* security = nullptr);
 
     bool IsMapped() const noexcept { return view_ != nullptr; }
     const void* Data() const noexcept { return view_.get(); }

@@ -16,7 +16,8 @@ bool IsExistingFile(const std::wstring& path) {
 }
 
 UniqueProcessInformation StartProcess(const wchar_t* applicationName, std::wstring commandLine,
-                                      const STARTUPINFOW* startup, bool inheritHandles) {
+                                      const STARTUPINFOW* startup, bool inheritHandles,
+                                      const wchar_t* currentDirectory) {
     UniqueProcessInformation process;
     if (commandLine.size() >= kMaxCommandLine) {
         ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
@@ -25,17 +26,11 @@ UniqueProcessInformation StartProcess(const wchar_t* applicationName, std::wstri
     STARTUPINFOW defaults{};
     defaults.cb = sizeof defaults;
     // CreateProcess may write into the command line, so it gets a copy of its own.
-    if (!::CreateProcessW(applicationName, commandLine.data(), nullptr, nullptr, inheritHandles, 0, nullptr, nullptr,
+    if (!::CreateProcessW(applicationName, commandLine.data(), nullptr, nullptr, inheritHandles, 0, nullptr, currentDirectory,
                           const_cast<STARTUPINFOW*>(startup ? startup : &defaults), process.Receive())) {
         return {};  // left untouched by the failed call, so closing nothing
     }
     return process;
-}
-
-void StartAndWait(const std::wstring& path, const std::wstring& commandLine, DWORD waitMs) {
-    if (const UniqueProcessInformation process = StartProcess(path.c_str(), commandLine)) {
-        ::WaitForSingleObject(process.Get().hProcess, waitMs);
-    }
 }
 
 }  // namespace CustomPipes

@@ -24,6 +24,15 @@ inline uint32_t WindowHandleValue(HWND window) noexcept {
 inline std::wstring RequestBlockName(uint32_t windowHandleValue) { return std::to_wstring(windowHandleValue); }
 inline std::wstring RequestBlockName(HWND window) { return RequestBlockName(WindowHandleValue(window)); }
 
+// Whether a data-ready notice answers the client whose window handle value is
+// clientValue. Varnel may say whom it answers in lParam (the sample server repeats the
+// request's lParam); a notice with lParam 0 says nothing and is taken by every client.
+inline bool IsAnswerFor(LPARAM lParam, uint32_t clientValue) noexcept {
+    // Only the low 32 bits: a 32-bit Varnel's lParam may reach a 64-bit client sign-extended.
+    const auto value = static_cast<uint32_t>(lParam);
+    return value == 0 || value == clientValue;
+}
+
 // wParam of the window's request notices.
 constexpr uint16_t kWindowRequestCode = 65535;
 

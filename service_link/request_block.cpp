@@ -1,5 +1,6 @@
 #include "request_block.h"
 
+#include "block_security.h"
 #include "program_error.h"
 #include "protocol.h"
 
@@ -8,7 +9,10 @@
 RequestBlock RequestBlock::CreateFor(HWND window) {
     RequestBlock request;
     const std::wstring name = CustomPipes::RequestBlockName(window);
-    request.block_ = CustomPipes::NamedBlock::Create(name, CustomPipes::kRequestBlockSize);
+    // Varnel of the same user must be able to open it, also when this client runs elevated.
+    CustomPipes::UserAndSystemAccess access;
+    request.block_ =
+        CustomPipes::NamedBlock::Create(name, CustomPipes::kRequestBlockSize, PAGE_READWRITE, access.Attributes());
     if (!request.block_.IsMapped()) {
         request.failure_ = L"The request block \"" + name + L"\" could not be made (" + request.block_.FailedCall() +
                            L": system error " + std::to_wstring(request.block_.Error()) + L"), so no request can be sent";

@@ -1,30 +1,85 @@
-// Making sure Varnel runs, and announcing a request to it.
+// Making sure Varnel runs and can hear, and announcing a request to it.
 #include "CustomPipes.h"
 
 #include "handles.h"
 #include "process_start.h"
+#include "program_error.h"
+#include "system_error.h"
+
+#include <chrono>
 
 namespace CustomPipes {
 
-// Synchronize access is enough to learn that the mutex exists, also when Varnel runs
-// with higher rights than this program.
-bool IsServerRunning() {
-    return UniqueHandle(::OpenMutexW(SYNCHRONIZE, FALSE, kVarnelMutexName)) != nullptr;
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr DWORD kPollMs = 10;
+
+HWND FindServerWindow() { return ::FindWindowW(kVarnelWindowClass, nullptr); }
+
+// A broadcast reaches only the windows that exist when it is posted: Varnel makes its
+// mutex before its window, and may load its data in between. Waits until the window
+// exists (and, given process, that process is idle for input) or the deadline passes.
+HWND WaitForServerWindow(HANDLE process, Clock::time_point deadline) {
+    for (;;) {
+        const HWND window = FindServerWindow();
+        // A process that has ended, or has no message loop, makes WaitForInputIdle fail
+        // at once: its window is all there is to wait for.
+        if (window && (!process || ::WaitForInputIdle(process, 0) != WAIT_TIMEOUT)) return window;
+        if (Clock::now() >= deadline) return window;
+        ::Sleep(kPollMs);
+    }
 }
 
-bool EnsureServerAndNotify(HWND clientWindow, uint16_t code,
-                           const std::function<void(const std::wstring& path)>& beforeStart) {
+// The folder of path, as a current directory; empty when path names none.
+std::wstring FolderOf(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return {};
+    // "C:\varnel.exe": the root "C:\", not "C:" (the drive's current folder).
+    return path.substr(0, slash == 2 && path[1] == L':' ? 3 : slash);
+}
+
+void StartServer(const std::wstring& path, const ServerStartOptions& options) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(options.maxWaitMs);
+    if (options.starting) options.starting(path);
+    const std::wstring folder = options.inServerFolder ? FolderOf(path) : std::wstring();
+    // The path is the application name and the whole command line, unquoted.
+    const UniqueProcessInformation process =
+        StartProcess(path.c_str(), path, nullptr, false, folder.empty() ? nullptr : folder.c_str());
+    if (!process) {
+        // Posting now would announce the request to nobody: say why instead.
+        throw ProgramError(SystemErrorText(L"Varnel could not be started from \"" + path + L"\"", ::GetLastError()));
+    }
+    if (options.wait == StartWait::UntilReady) {
+        WaitForServerWindow(process.Get().hProcess, deadline);
+    } else if (::WaitForSingleObject(process.Get().hProcess, options.maxWaitMs) == WAIT_OBJECT_0) {
+        // It ended early, perhaps handing over to the real Varnel: its window decides.
+        WaitForServerWindow(nullptr, deadline);
+    }
+}
+
+}  // namespace
+
+bool IsServerRunning() {
+    // Synchronize access is enough to learn that the mutex exists; refused access
+    // (Varnel runs with higher rights than this program) means it exists too.
+    if (UniqueHandle(::OpenMutexW(SYNCHRONIZE, FALSE, kVarnelMutexName))) return true;
+    return ::GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+bool EnsureServerAndNotify(HWND clientWindow, uint16_t code, const ServerStartOptions& options) {
     if (IsServerRunning()) {
+        HWND server = FindServerWindow();
+        if (!server) server = WaitForServerWindow(nullptr, Clock::now() + std::chrono::milliseconds(options.maxWaitMs));
         // Asynchronous: ShowWindow on another process's window waits until that
         // process has handled it, which a busy or hung Varnel makes long. The show is
         // queued ahead of the notice below, so Varnel is maximized before it reads it.
-        if (HWND server = ::FindWindowW(kVarnelWindowClass, nullptr)) ::ShowWindowAsync(server, SW_MAXIMIZE);
+        if (server) ::ShowWindowAsync(server, SW_MAXIMIZE);
     } else {
         const std::wstring path = LookUpServerExecutable();
         if (!IsExistingFile(path)) return false;
-        if (beforeStart) beforeStart(path);
-        // The path is the application name and the whole command line, unquoted.
-        StartAndWait(path, path, kServerStartWaitMs);
+        StartServer(path, options);
     }
     // Varnel names the request block by lParam (see RequestBlockName).
     ::PostMessageW(HWND_BROADCAST, ServiceMessage(Service::Varnel, MessageKind::Request), code,

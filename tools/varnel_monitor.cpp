@@ -188,7 +188,12 @@ MonitorExit Run(const std::vector<std::wstring>& arguments, MonitorExit& failure
     }
     CustomPipes::RegisterServiceMessages();
     Monitor monitor(options);
-    const HWND window = tools::CreateHiddenTopLevelWindow(L"VarnelMonitor");
+    const HWND window = CustomPipes::CreateHiddenTopLevelWindow(L"VarnelMonitor");
+    for (const CustomPipes::ServiceEntry& entry : CustomPipes::ServiceCatalogue()) {
+        for (const auto kind : {CustomPipes::MessageKind::Request, CustomPipes::MessageKind::DataReady}) {
+            CustomPipes::AcceptFromAnyProcess(window, CustomPipes::ServiceMessage(entry.service, kind));
+        }
+    }
     g_window = window;
     ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     tools::WriteErrorLine(L"varnel-monitor: listening for the service messages; Ctrl+C ends");

@@ -1,10 +1,9 @@
 // varnel-query: one search sent to Varnel from the command line, as the demo window's
 // page 1 sends it, and the answer printed. See QueryUsage for the options.
 #include "CustomPipes.h"
+#include "exchange.h"
 #include "handles.h"
-#include "hidden_window.h"
 #include "program_error.h"
-#include "protocol.h"
 #include "query_options.h"
 #include "request_block.h"
 #include "search_request.h"
@@ -13,22 +12,12 @@
 #include "wire_text.h"
 #include "xml_check.h"
 
-#include <chrono>
-#include <cwchar>
-#include <iterator>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
 using tools::QueryExit;
-
-std::wstring SecondsText(double seconds) {
-    wchar_t text[32];
-    std::swprintf(text, std::size(text), L"%g", seconds);
-    return text;
-}
 
 std::string ReadWholeFile(const std::wstring& path) {
     const UniqueHandle file = AdoptFileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -65,34 +54,6 @@ std::wstring RequestFromFile(const std::wstring& path) {
     }
 }
 
-// Waits for Varnel's data-ready message and copies its answer out. Empty when none came
-// in time.
-std::optional<std::wstring> WaitForAnswer(double timeoutSeconds) {
-    const UINT dataReady = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    for (;;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            // Like the window, any data-ready message counts: Varnel need not echo
-            // which request it answers.
-            if (message.message == dataReady) {
-                bool handled = false;
-                std::wstring answer;
-                if (!CustomPipes::ReadServiceAnswer(message, handled, answer)) {
-                    throw ProgramError(L"Varnel announced an answer, but its answer block \"" +
-                                       std::wstring(CustomPipes::CatalogueEntry(CustomPipes::Service::Varnel).answerBlockName) +
-                                       L"\" cannot be read");
-                }
-                return answer;
-            }
-            ::DispatchMessageW(&message);
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return std::nullopt;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
-    }
-}
-
 // The whole run; failure is what a ProgramError means at the stage reached.
 QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) {
     failure = QueryExit::Refused;
@@ -106,31 +67,20 @@ QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) 
     RequestBlock::CheckFits(request);
 
     failure = QueryExit::Failed;
-    CustomPipes::RegisterServiceMessages();
-    // Lives as long as the process, like the demo's main window.
-    const HWND window = tools::CreateHiddenTopLevelWindow(L"VarnelQuery");
-    RequestBlock block = RequestBlock::CreateFor(window);
-    if (!block.IsMapped()) throw ProgramError(L"no request block: " + block.Failure());
-    block.Write(request);
-
+    CustomPipes::ExchangeClient client;
     const auto sayStarting = [](const std::wstring& path) {
         tools::WriteErrorLine(L"varnel-query: Varnel is not running; starting " + path + L" and waiting up to " +
                               std::to_wstring(CustomPipes::kServerStartWaitMs / 1000) + L" seconds for it");
     };
-    if (!CustomPipes::EnsureServerAndNotify(window, CustomPipes::kWindowRequestCode, sayStarting)) {
-        tools::WriteErrorLine(L"varnel-query: Varnel is neither running nor installed (no executable in the record "
-                              L"HKEY_CURRENT_USER\\" + std::wstring(CustomPipes::kVarnelKey) + L"); nothing was sent");
-        return QueryExit::NotInstalled;
+    const CustomPipes::ExchangeResult result =
+        client.Run(request, static_cast<DWORD>(options.timeoutSeconds * 1000), sayStarting);
+    if (result.outcome != CustomPipes::ExchangeOutcome::Answered) {
+        tools::WriteErrorLine(L"varnel-query: " + tools::OneLine(result.reason));
+        return static_cast<QueryExit>(result.outcome);
     }
-
-    const std::optional<std::wstring> answer = WaitForAnswer(options.timeoutSeconds);
-    if (!answer) {
-        tools::WriteErrorLine(L"varnel-query: no answer from Varnel within " + SecondsText(options.timeoutSeconds) +
-                              L" seconds");
-        return QueryExit::NoAnswer;
-    }
+    const std::wstring& answer = result.answer;
     std::wstring text;
-    for (const std::wstring& line : wire::DecodeLines(*answer)) text += line + L"\n";
+    for (const std::wstring& line : wire::DecodeLines(answer)) text += line + L"\n";
     tools::WriteOutput(text);
     return QueryExit::Answered;
 }

@@ -4,12 +4,13 @@
 #include "containers.h"
 #include "control_ids.h"
 #include "dpi.h"
-#include "error_text.h"
 #include "form_description.h"
 #include "form_layout.h"
+#include "hidden_window.h"
 #include "memo_text.h"
 #include "program_error.h"
 #include "search_request.h"
+#include "system_error.h"
 #include "window_text.h"
 #include "wire_text.h"
 
@@ -20,6 +21,11 @@
 namespace {
 
 constexpr const wchar_t* kFormClass = L"TfrmMain";
+
+// The turn among Varnel's clients is given up when no answer came in this time. A chosen
+// answer that comes later is still shown.
+constexpr UINT_PTR kTurnTimer = 1;
+constexpr UINT kTurnTimeoutMs = 30000;
 
 bool IsChecked(HWND button) { return ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -47,7 +53,7 @@ void RegisterFormClass(HINSTANCE instance, WNDPROC procedure, HICON icon) {
     if (::RegisterClassExW(&windowClass)) return;
     const DWORD error = ::GetLastError();
     if (error != ERROR_CLASS_ALREADY_EXISTS) {
-        throw ProgramError(SystemErrorText(L"The window class TfrmMain could not be registered", error));
+        throw ProgramError(CustomPipes::SystemErrorText(L"The window class TfrmMain could not be registered", error));
     }
 }
 
@@ -68,7 +74,7 @@ TfrmMain::TfrmMain(Application& application, HINSTANCE instance) : application_(
         // When the controls failed, the error display has told why already.
         const DWORD error = ::GetLastError();
         if (controlsFailed_) throw AbortError();
-        throw ProgramError(SystemErrorText(L"The main window could not be created", error));
+        throw ProgramError(CustomPipes::SystemErrorText(L"The main window could not be created", error));
     }
 }
 
@@ -126,6 +132,8 @@ void TfrmMain::FormCreate() {
     // registered all the same, and the send button reports it.
     requestBlock_ = RequestBlock::CreateFor(handle_);
     CustomPipes::RegisterServiceMessages();
+    CustomPipes::AcceptFromAnyProcess(
+        handle_, CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady));
 }
 
 void TfrmMain::CreateFonts() {
@@ -180,9 +188,20 @@ LRESULT CALLBACK TfrmMain::WindowProc(HWND window, UINT message, WPARAM wParam, 
         form->created_ = false;
         ::PostQuitMessage(0);
         return 0;
+    case WM_TIMER:
+        if (wParam == kTurnTimer) form->EndTurn();
+        return 0;
     case WM_NCDESTROY:
         form->handle_ = nullptr;
         ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        break;
+    default:
+        if (message == CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady) &&
+            message != 0) {
+            const MSG copy{window, message, wParam, lParam, 0, {}};
+            form->application_.Guard([&] { form->OnDataReady(copy); });
+            return 0;
+        }
         break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
@@ -264,16 +283,41 @@ void TfrmMain::Button1Click() {
     fields.RadioGroup3 = SelectedItem(RadioGroup3);
 
     const std::wstring request = BuildSearchRequest(fields);
-    requestBlock_.Write(request);
-    CustomPipes::EnsureServerAndNotify(handle_, CustomPipes::kWindowRequestCode);
+    // One answer block serves every client: our clients take turns, and this window
+    // does not wait for its turn but says so.
+    if (!turn_) turn_ = CustomPipes::ExchangeTurn::Take(0);
+    if (!turn_) {
+        throw ProgramError(L"Another program is waiting for Varnel's answer to its request; send the request again "
+                           L"in a moment");
+    }
+    ::SetTimer(handle_, kTurnTimer, kTurnTimeoutMs, nullptr);
+    try {
+        requestBlock_.Write(request);
+        if (!CustomPipes::EnsureServerAndNotify(handle_, CustomPipes::kWindowRequestCode)) EndTurn();
+    } catch (...) {
+        EndTurn();
+        throw;
+    }
 }
 
 void TfrmMain::OnApplicationMessage(MSG& message, bool& handled) {
+    if (OnDataReady(message)) handled = true;
+}
+
+bool TfrmMain::OnDataReady(const MSG& message) {
     const UINT dataReady = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady);
-    if (!created_ || dataReady == 0 || message.message != dataReady) return;
-    std::wstring answer;
-    CustomPipes::ReadServiceAnswer(message, handled, answer);
-    ShowAnswer(answer);
+    if (!created_ || dataReady == 0 || message.message != dataReady) return false;
+    // An answer that names another client is not this window's.
+    if (!CustomPipes::IsAnswerFor(message.lParam, CustomPipes::WindowHandleValue(handle_))) return false;
+    const std::optional<std::wstring> answer = CustomPipes::ReadAnswer(dataReady);
+    ShowAnswer(answer.value_or(std::wstring()));  // a block that cannot be read clears the memo
+    EndTurn();
+    return answer.has_value();
+}
+
+void TfrmMain::EndTurn() noexcept {
+    ::KillTimer(handle_, kTurnTimer);
+    turn_.Release();
 }
 
 void TfrmMain::ShowAnswer(const std::wstring& text) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "application.h"
+#include "exchange_turn.h"
 #include "form_controls.h"
 #include "form_creation.h"
 #include "layout.h"
@@ -36,6 +37,10 @@ public:
     void Edit11Change();
     // The application-wide message hook: shows Varnel's answers in Memo1.
     void OnApplicationMessage(MSG& message, bool& handled);
+    // Varnel's data-ready message: shows the answer when it is meant for this window;
+    // true when its block was read. Called by the hook, and by the window procedure for
+    // the copies that a modal loop (a message box, a move, a menu) delivers past the hook.
+    bool OnDataReady(const MSG& message);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -50,6 +55,7 @@ private:
     void LayoutControls() noexcept;
     void ShowExample(HWND label, const wchar_t* prefix, HWND edit);
     void ShowAnswer(const std::wstring& text);
+    void EndTurn() noexcept;
 
     Application& application_;
     HINSTANCE instance_;
@@ -60,4 +66,5 @@ private:
     bool created_ = false;  // from the end of creation to WM_DESTROY
     bool controlsFailed_ = false;
     RequestBlock requestBlock_;
+    CustomPipes::ExchangeTurn turn_;  // held from a request until its answer or kTurnTimeoutMs
 };

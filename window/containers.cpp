@@ -1,10 +1,10 @@
 #include "containers.h"
 
 #include "dpi.h"
-#include "error_text.h"
 #include "gdi_handles.h"
 #include "layout.h"
 #include "program_error.h"
+#include "system_error.h"
 
 #include <string>
 
@@ -110,7 +110,7 @@ void Register(HINSTANCE instance, const wchar_t* className, WNDPROC procedure, i
     if (::RegisterClassExW(&windowClass)) return;
     const DWORD error = ::GetLastError();
     if (error != ERROR_CLASS_ALREADY_EXISTS) {
-        throw ProgramError(SystemErrorText(std::wstring(L"The window class ") + className + L" could not be registered", error));
+        throw ProgramError(CustomPipes::SystemErrorText(std::wstring(L"The window class ") + className + L" could not be registered", error));
     }
 }
 

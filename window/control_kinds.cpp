@@ -2,8 +2,8 @@
 
 #include "containers.h"
 #include "control_ids.h"
-#include "error_text.h"
 #include "program_error.h"
+#include "system_error.h"
 #include "window_text.h"
 
 #include <commctrl.h>
@@ -129,7 +129,7 @@ void CreateRadioGroupItems(const CreatedControl& created) {
             created.instance, nullptr);
         if (!item) {
             const DWORD error = ::GetLastError();
-            throw ProgramError(SystemErrorText(L"A radio group item could not be created", error));
+            throw ProgramError(CustomPipes::SystemErrorText(L"A radio group item could not be created", error));
         }
         ::SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(created.font), FALSE);
         if (selected) ::SendMessageW(item, BM_SETCHECK, BST_CHECKED, 0);

@@ -4,7 +4,3 @@ std::wstring ErrorDisplayText(std::wstring text) {
     if (!text.empty() && text.back() > L'.') text += L'.';
     return text;
 }
-
-std::wstring SystemErrorText(const std::wstring& what, DWORD error) {
-    return what + L" (system error " + std::to_wstring(error) + L")";
-}

@@ -8,6 +8,3 @@
 // Appends "." unless the text is empty or already ends in a character at or below
 // U+002E (".", ")", "!", a space, a line break...).
 std::wstring ErrorDisplayText(std::wstring text);
-
-// "what (system error N)": what failed, and the system's error number for it.
-std::wstring SystemErrorText(const std::wstring& what, DWORD error);

@@ -1,9 +1,9 @@
 #include "form_creation.h"
 
 #include "control_kinds.h"
-#include "error_text.h"
 #include "form_description.h"
 #include "program_error.h"
+#include "system_error.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -86,7 +86,7 @@ void CreateFormControls(HWND form, HINSTANCE instance, MainFormWindows& windows,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
         if (!window) {
             const DWORD error = ::GetLastError();
-            throw ProgramError(SystemErrorText(
+            throw ProgramError(CustomPipes::SystemErrorText(
                 L"The control with identifier " + std::to_wstring(control.id) + L" could not be created", error));
         }
         windows.*control.member = window;

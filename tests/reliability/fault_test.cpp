@@ -79,10 +79,11 @@ TEST_F(PeerFaults, ServerKilledWhileTheDemoWaitsForItsStart) {
     EXPECT_FALSE(Responds(demo, 300)) << "the demo was to be in its wait for the server";
     const auto killed = Clock::now();
     StopEveryServer();
-    ASSERT_TRUE(Responds(demo, 5000)) << "the demo does not respond after the server was killed";
+    // A started process that ends may have handed over to the real Varnel: its window
+    // is waited for until the eight seconds are over, and no longer.
+    ASSERT_TRUE(Responds(demo, 10000)) << "the demo does not respond after the server was killed";
     const long long after = MsSince(killed);
-    EXPECT_LT(after, 3000) << "the wait did not end with the server";
-    EXPECT_LT(MsSince(pressed), 7500) << "the demo waited its full eight seconds for a server that had ended";
+    EXPECT_LT(MsSince(pressed), 9500) << "the demo waited beyond its eight seconds";
     ASSERT_TRUE(demo.Flush());
 
     // The notice still goes out (nobody answers it); nothing new is shown, no error.
@@ -100,11 +101,11 @@ TEST_F(PeerFaults, ServerKilledWhileTheDemoWaitsForItsStart) {
     std::printf("the demo responded %lld ms after the server it waited for was killed\n", after);
 }
 
-TEST_F(PeerFaults, AnswerBlockGoneBeforeTheDemoReadsItClearsTheMemo) {
+TEST_F(PeerFaults, AnotherClientsAnswerWhileTheDemoWaitsIsNotTheDemos) {
     WriteServerRecord(ServerPath());
     gui::DemoProcess demo(DemoPath());
     ASSERT_TRUE(demo.MainWindow());
-    ShowEarlierAnswer(demo);
+    const std::wstring earlier = ShowEarlierAnswer(demo);
 
     // While the demo waits for the server it started, the server answers another
     // client: the data-ready broadcast waits in the demo's queue. Then the server dies
@@ -117,9 +118,11 @@ TEST_F(PeerFaults, AnswerBlockGoneBeforeTheDemoReadsItClearsTheMemo) {
     StopEveryServer();
     ASSERT_FALSE(ReadAnswerBlock().has_value()) << "Varnel2 outlived the server";
 
-    ASSERT_TRUE(Responds(demo, 5000));
+    ASSERT_TRUE(Responds(demo, 10000));
     ASSERT_TRUE(demo.Flush());
-    EXPECT_EQ(MemoText(demo), L"") << "an answer the demo could not read is shown";
+    // The data-ready notice named the other client: it is not the demo's answer, so
+    // nothing is read, and the earlier answer stays.
+    EXPECT_EQ(MemoText(demo), earlier) << "another client's answer was taken for the demo's";
     EXPECT_FALSE(demo.HasMessageBox(kTitle));
 }
 
@@ -188,14 +191,16 @@ TEST_F(PeerFaults, RecordNamingAFileThatIsGone) {
     pressWithoutEffect("a folder in its place", 0);
     ASSERT_TRUE(::RemoveDirectoryW(copy.c_str()));
 
-    // A file that is no program: the start fails, which is not reported, and the
+    // A file that is no program: the start fails, the error display says why, and no
     // notice goes out to nobody.
-    {
-        const UniqueHandle file = AdoptFileHandle(
-            ::CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(file);
-        DWORD written = 0;
-        ::WriteFile(file.get(), "not a program\r\n", 15, &written, nullptr);
-    }
-    pressWithoutEffect("a file that is no program", 1);
+    ASSERT_TRUE(WriteWholeFile(copy, "not a program\r\n"));
+    gui::Click(demo.Control(Button1));
+    const HWND box = demo.WaitForMessageBox(kTitle, 10000);
+    ASSERT_TRUE(box) << "the failed start was not reported";
+    const std::wstring text = gui::MessageBoxText(box);
+    EXPECT_NE(text.find(L"Varnel could not be started from \"" + copy + L"\""), std::wstring::npos) << wire::ToUtf8(text);
+    gui::CloseMessageBox(box);
+    EXPECT_EQ(notices.CountAfter(500), 0);
+    EXPECT_EQ(MemoText(demo), earlier);
+    EXPECT_TRUE(Responds(demo, 2000));
 }

@@ -1,4 +1,4 @@
-// Reading what another program writes, while it may still have the file open.
+// Files the tests make for programs to read, and read back what programs write.
 #pragma once
 
 #include "handles.h"
@@ -15,4 +15,13 @@ inline std::string ReadWholeFile(const std::wstring& path) {
     DWORD got = 0;
     while (file && ::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
     return bytes;
+}
+
+// Writes bytes as the whole content of the file at path. False when it cannot.
+inline bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+    const UniqueHandle file = AdoptFileHandle(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }

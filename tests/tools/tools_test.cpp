@@ -150,14 +150,58 @@ TEST_F(VarnelQuery, EachSearchSendsTheWindowsRequestAndPrintsTheAnswerAsUtf8) {
     }
 }
 
-TEST_F(VarnelQuery, NotInstalledExitsOneAndPostsNothing) {
+TEST_F(VarnelQuery, NotInstalledExitsOneSayingWhatWasFoundAndPostsNothing) {
+    ScratchFolder folder(L"not installed");
+    const std::wstring missing = folder / L"Varnel\\varnel.exe";
+    const struct {
+        std::wstring exeName;  // empty: no record at all
+        std::string reason;
+    } cases[] = {
+        {L"", "there is no record HKEY_CURRENT_USER\\Software\\Orbisan\\Varnel"},
+        {missing, wire::ToUtf8(L"\"" + missing + L"\", and there is no file there")},
+    };
+    for (const auto& c : cases) {
+        DeleteServerRecord();
+        if (!c.exeName.empty()) WriteServerRecord(c.exeName);
+        Tool query(QueryCommand(L"--by name"));
+        query.Run();
+        EXPECT_EQ(query.ExitCode(), 1u);
+        EXPECT_NE(query.Err().find("neither running nor installed"), std::string::npos) << query.Err();
+        EXPECT_NE(query.Err().find(c.reason), std::string::npos) << query.Err();
+        EXPECT_EQ(query.Out(), "");
+    }
     DeleteServerRecord();
+    EXPECT_TRUE(spy_.Requests().empty());
+}
+
+TEST_F(VarnelQuery, AVarnelThatCannotBeStartedIsReportedWithExitFourAndNothingPosted) {
+    ScratchFolder folder(L"not a program");
+    const std::wstring text = folder / L"varnel.exe";
+    WriteWholeFile(text, "This is a text file, not a program.\r\n");
+    WriteServerRecord(text);
     Tool query(QueryCommand(L"--by name"));
     query.Run();
-    EXPECT_EQ(query.ExitCode(), 1u);
-    EXPECT_NE(query.Err().find("neither running nor installed"), std::string::npos) << query.Err();
-    EXPECT_EQ(query.Out(), "");
+    DeleteServerRecord();
+    EXPECT_EQ(query.ExitCode(), 4u) << query.Err();
+    EXPECT_NE(query.Err().find(wire::ToUtf8(L"Varnel could not be started from \"" + text + L"\"")), std::string::npos)
+        << query.Err();
+    EXPECT_LT(query.Seconds(), 5.0);
     EXPECT_TRUE(spy_.Requests().empty());
+}
+
+TEST_F(VarnelQuery, ClientsStartedTogetherEachGetTheirOwnAnswer) {
+    RunningServer server = RunningServer::Start();
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        Tool byCode(QueryCommand(L"--by code --code 01016433305000"));
+        Tool bySurname(QueryCommand(L"--by surname --name Ш"));
+        byCode.Run();
+        bySurname.Run();
+        ASSERT_EQ(byCode.ExitCode(), 0u) << byCode.Err();
+        ASSERT_EQ(bySurname.ExitCode(), 0u) << bySurname.Err();
+        EXPECT_NE(byCode.Out().find("<by>code</by>"), std::string::npos) << byCode.Out();
+        EXPECT_NE(bySurname.Out().find("<by>surname</by>"), std::string::npos) << bySurname.Out();
+    }
 }
 
 TEST_F(VarnelQuery, AmpersandIsRefusedWithTheParsersReasonAndNothingPosted) {

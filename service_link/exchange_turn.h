@@ -1,0 +1,43 @@
+// Our clients take turns for the whole exchange with Varnel: there is one answer block,
+// "Varnel2", and its data-ready message goes to every top-level window, so two requests
+// in flight at once could each be answered with the other's answer.
+#pragma once
+
+#include "handles.h"
+#include "win32.h"
+
+namespace CustomPipes {
+
+// A mutex in the session's namespace: the clients of one desktop session share one Varnel.
+constexpr const wchar_t* kExchangeTurnName = L"Local\\VarnelClientExchangeTurn";
+
+// Held from writing the request until the answer is read or the client gives up. A turn
+// left by a client that died is abandoned by the system and taken over at once.
+class ExchangeTurn {
+public:
+    ExchangeTurn() noexcept = default;
+    ExchangeTurn(ExchangeTurn&&) noexcept = default;
+    ExchangeTurn& operator=(ExchangeTurn&& other) noexcept {
+        if (this != &other) {
+            Release();
+            mutex_ = std::move(other.mutex_);
+        }
+        return *this;
+    }
+    ~ExchangeTurn() { Release(); }
+
+    // Waits up to waitMs for the turn. An empty turn when another client kept it all
+    // that time. Raises ProgramError when the turn's mutex cannot be made (another
+    // object has taken its name).
+    static ExchangeTurn Take(DWORD waitMs);
+
+    explicit operator bool() const noexcept { return mutex_ != nullptr; }
+
+    // Gives the turn to the next client. Must run on the thread that took it.
+    void Release() noexcept;
+
+private:
+    UniqueHandle mutex_;
+};
+
+}  // namespace CustomPipes
