@@ -77,17 +77,17 @@ std::set<DWORD> ThreadsOfThisProcess() {
     return threads;
 }
 
+BOOL CALLBACK AddIfOfThisProcess(HWND window, LPARAM windows) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process == ::GetCurrentProcessId()) reinterpret_cast<std::set<HWND>*>(windows)->insert(window);
+    return TRUE;
+}
+
 // The top-level windows of this process now, shown or not.
 std::set<HWND> WindowsOfThisProcess() {
     std::set<HWND> windows;
-    ::EnumWindows(
-        [](HWND window, LPARAM found) -> BOOL {
-            DWORD process = 0;
-            ::GetWindowThreadProcessId(window, &process);
-            if (process == ::GetCurrentProcessId()) reinterpret_cast<std::set<HWND>*>(found)->insert(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    ::EnumWindows(AddIfOfThisProcess, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
@@ -228,7 +228,18 @@ TEST_F(VarnelDll, AfterFreeAndFreeLibraryNoThreadAndNoWindowOfTheLibraryIsLeft) 
         ASSERT_EQ(first.Run(10000), 0) << wire::ToUtf8(first.Error());
         // While a search lives, the library's thread and window are there to be seen.
         EXPECT_EQ(Added(threadsBefore, ThreadsOfThisProcess()).size(), 1u);
-        EXPECT_GE(Added(windowsBefore, WindowsOfThisProcess()).size(), 1u);
+        const std::vector<HWND> added = Added(windowsBefore, WindowsOfThisProcess());
+        EXPECT_GE(added.size(), 1u);
+        const HMODULE module = ::GetModuleHandleW(L"varnel.dll");
+        std::vector<std::wstring> classes;
+        for (HWND window : added) {  // the library's own classes, not the system's ("IME" under Wine)
+            wchar_t name[256];
+            const int length = ::GetClassNameW(window, name, static_cast<int>(std::size(name)));
+            if (reinterpret_cast<HMODULE>(::GetClassLongPtrW(window, GCLP_HMODULE)) == module) {
+                classes.emplace_back(name, length);
+            }
+        }
+        EXPECT_EQ(classes.size(), 1u);
         first.Free();
         ASSERT_EQ(second.Run(10000), 0) << wire::ToUtf8(second.Error());
         second.Free();
@@ -236,6 +247,12 @@ TEST_F(VarnelDll, AfterFreeAndFreeLibraryNoThreadAndNoWindowOfTheLibraryIsLeft) 
         EXPECT_EQ(Added(threadsBefore, ThreadsOfThisProcess()).size(), 0u);
         EXPECT_EQ(Added(windowsBefore, WindowsOfThisProcess()).size(), 0u);
         EXPECT_EQ(::GetModuleHandleW(L"varnel.dll"), nullptr);
+        for (const std::wstring& name : classes) {
+            WNDCLASSEXW info{};
+            info.cbSize = sizeof info;
+            EXPECT_FALSE(::GetClassInfoExW(module, name.c_str(), &info))
+                << "still registered for the unloaded library: " << wire::ToUtf8(name);
+        }
     }
 }
 
