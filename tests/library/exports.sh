@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # exports.sh ROOT X64_DLL X86_DLL X86_OBJECT: read from the files, nothing run.
-# - varnel.def names exactly the functions varnel.h declares;
+# - varnel.def names exactly the functions varnel.h declares and the COM server's entry
+#   points;
 # - both DLLs export exactly those, under their plain names (on x86 too: no "@N");
 # - on x86 each is __stdcall: its symbol in the object is decorated "name@N";
 # - both import from system DLLs only: the runtime is linked in.
@@ -13,14 +14,16 @@ words() { tr '\n' ' ' <<<"$1"; }
 declared=$(grep -oE 'VARNEL_CALL [a-z_]+\(' "$root/library/include/varnel.h" | sed 's/^VARNEL_CALL //; s/($//' | sort)
 listed=$(sed -n '/^EXPORTS/,$p' "$root/library/varnel.def" | grep -oE '^ +[A-Za-z_]+' | tr -d ' ' | sort)
 [ -n "$declared" ] || say_fail "varnel.h declares no function"
-[ "$declared" = "$listed" ] || say_fail "varnel.def names $(words "$listed")but varnel.h declares $(words "$declared")"
+com_server="DllCanUnloadNow DllGetClassObject DllInstall DllRegisterServer DllUnregisterServer"
+expected=$(printf '%s\n' $declared $com_server | sort)
+[ "$expected" = "$listed" ] || say_fail "varnel.def names $(words "$listed")but varnel.h and the COM server make $(words "$expected")"
 
 check_dll() { # TOOL_PREFIX DLL
   local dump exported imports dll
   [ -f "$2" ] || { say_fail "$2 is not built (scripts/build builds both trees)"; return; }
   dump=$("$1-objdump" -p "$2") || { say_fail "$1-objdump cannot read $2"; return; }
   exported=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^\t\[ *[0-9]*\] //p' | sort)
-  [ "$exported" = "$declared" ] || say_fail "$2 exports $(words "$exported")instead of $(words "$declared")"
+  [ "$exported" = "$expected" ] || say_fail "$2 exports $(words "$exported")instead of $(words "$expected")"
   imports=$(sed -n 's/^\tDLL Name: //p' <<<"$dump" | tr 'A-Z' 'a-z' | sort)
   for dll in $imports; do
     case $dll in
@@ -40,5 +43,5 @@ if [ -f "$x86_object" ]; then
 else
   say_fail "$x86_object is not built"
 fi
-[ -z "$fail" ] && echo "varnel.dll, x64 and x86: the exports varnel.h declares, undecorated; __stdcall on x86; system imports only"
+[ -z "$fail" ] && echo "varnel.dll, x64 and x86: the exports varnel.h declares and the COM server's, undecorated; __stdcall on x86; system imports only"
 [ -z "$fail" ]

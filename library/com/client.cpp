@@ -1,0 +1,319 @@
+#include "client.h"
+
+#include "query_options.h"
+#include "search_request.h"
+#include "server.h"
+
+#include <cmath>
+#include <cwchar>
+#include <new>
+
+namespace com {
+
+namespace {
+
+// The documented codes are COM's interface-specific errors 0x201 to 0x204, one per
+// result of the C interface that is not VARNEL_OK.
+static_assert(static_cast<HRESULT>(varnelErrNotInstalled) == MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x201));
+static_assert(static_cast<HRESULT>(varnelErrRefused) == MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x202));
+static_assert(static_cast<HRESULT>(varnelErrNoAnswer) == MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x203));
+static_assert(static_cast<HRESULT>(varnelErrFailed) == MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x204));
+
+HRESULT ErrorOf(int result) {
+    switch (result) {
+    case VARNEL_NOT_INSTALLED: return static_cast<HRESULT>(varnelErrNotInstalled);
+    case VARNEL_REFUSED: return static_cast<HRESULT>(varnelErrRefused);
+    case VARNEL_NO_ANSWER: return static_cast<HRESULT>(varnelErrNoAnswer);
+    default: return static_cast<HRESULT>(varnelErrFailed);
+    }
+}
+
+// A BSTR may be NULL, which means "".
+std::wstring Text(BSTR value) { return value ? std::wstring(value, ::SysStringLen(value)) : std::wstring(); }
+
+HRESULT NewText(const std::wstring& text, BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+// What the properties read before anything is set: a new search's options, the
+// window's defaults that varnel_search_new starts from.
+std::map<std::wstring, std::wstring> DefaultOptions() {
+    const SearchFields fields;
+    const wchar_t* by = fields.RadioButton6   ? L"code"
+                        : !fields.RadioButton5 ? L"address"
+                        : fields.RadioGroup3   ? L"surname"
+                                               : L"name";
+    return {
+        {L"by", by},
+        {L"name", fields.Edit8},
+        {L"code", fields.Edit7},
+        {L"subject", fields.Edit1},
+        {L"district", fields.Edit2},
+        {L"city", fields.Edit3},
+        {L"settlement", fields.Edit4},
+        {L"street", fields.Edit5},
+        {L"index", fields.Edit6},
+        {L"defendant", fields.RadioGroup2 ? L"1" : L"0"},
+        {L"chosen", fields.RadioGroup1 ? L"1" : L"0"},
+    };
+}
+
+std::wstring SecondsText(double seconds) {
+    wchar_t text[64];
+    std::swprintf(text, std::size(text), L"%g", seconds);
+    return text;
+}
+
+}  // namespace
+
+HRESULT Client::Create(REFIID iid, void** object) noexcept {
+    try {
+        ITypeLib* library = nullptr;
+        HRESULT hr = ::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &library);
+        if (FAILED(hr)) return hr;
+        ITypeInfo* info = nullptr;
+        hr = library->GetTypeInfoOfGuid(IID_IVarnelClient, &info);
+        library->Release();
+        if (FAILED(hr)) return hr;
+        UniqueTypeInfo typeInfo(info);
+        UniqueSearch search(varnel_search_new());
+        if (!search) return E_OUTOFMEMORY;
+        Client* client = new Client(std::move(search), std::move(typeInfo));
+        hr = client->QueryInterface(iid, object);
+        client->Release();
+        return hr;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+Client::Client(UniqueSearch search, UniqueTypeInfo typeInfo)
+    : search_(std::move(search)),
+      typeInfo_(std::move(typeInfo)),
+      options_(DefaultOptions()),
+      timeoutSeconds_(tools::QueryOptions{}.timeoutSeconds) {
+    ModuleAddRef();
+}
+
+Client::~Client() { ModuleRelease(); }
+
+HRESULT Client::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IVarnelClient) {
+        *object = static_cast<IVarnelClient*>(this);
+    } else if (iid == IID_ISupportErrorInfo) {
+        *object = static_cast<ISupportErrorInfo*>(this);
+    } else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG Client::AddRef() { return ++references_; }
+
+ULONG Client::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT Client::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+HRESULT Client::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    typeInfo_->AddRef();
+    *info = typeInfo_.get();
+    return S_OK;
+}
+
+HRESULT Client::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    return typeInfo_->GetIDsOfNames(names, count, ids);
+}
+
+HRESULT Client::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
+                       EXCEPINFO* exception, UINT* badArgument) {
+    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    raised_.reset();
+    HRESULT hr = typeInfo_->Invoke(static_cast<IVarnelClient*>(this), id, flags, parameters, result, exception,
+                                   badArgument);
+    // Not every oleaut32 copies a member's error object into EXCEPINFO; a script host
+    // reads Err.Number and Err.Description from there, so it is filled in here.
+    if (raised_ && exception && (hr == DISP_E_EXCEPTION || hr == raised_->code)) {
+        if (!exception->bstrDescription) exception->bstrDescription = ::SysAllocString(raised_->description.c_str());
+        if (!exception->bstrSource) exception->bstrSource = ::SysAllocString(kProgId);
+        exception->wCode = 0;
+        exception->scode = raised_->code;
+        hr = DISP_E_EXCEPTION;
+    }
+    return hr;
+}
+
+HRESULT Client::InterfaceSupportsErrorInfo(REFIID iid) { return iid == IID_IVarnelClient ? S_OK : S_FALSE; }
+
+HRESULT Client::GetText(const wchar_t* option, BSTR* value) {
+    try {
+        return NewText(options_.at(option), value);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT Client::PutText(const wchar_t* option, BSTR value) {
+    try {
+        return Set(option, Text(value));
+    } catch (const std::bad_alloc&) {
+        return Raise(E_OUTOFMEMORY, L"out of memory");
+    }
+}
+
+HRESULT Client::GetFlag(const wchar_t* option, VARIANT_BOOL* value) {
+    if (!value) return E_POINTER;
+    try {
+        *value = options_.at(option) == L"1" ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT Client::PutFlag(const wchar_t* option, VARIANT_BOOL value) {
+    try {
+        return Set(option, value ? L"1" : L"0");
+    } catch (const std::bad_alloc&) {
+        return Raise(E_OUTOFMEMORY, L"out of memory");
+    }
+}
+
+HRESULT Client::Set(const wchar_t* option, const std::wstring& value) {
+    if (value.find(L'\0') != std::wstring::npos) {
+        return Raise(static_cast<HRESULT>(varnelErrRefused),
+                     std::wstring(option) + L" cannot hold a NUL character, which no request carries");
+    }
+    if (varnel_search_set(search_.get(), option, value.c_str()) != VARNEL_OK) {
+        return Raise(ErrorOf(VARNEL_REFUSED), varnel_search_error(search_.get()));
+    }
+    options_[option] = value;
+    return S_OK;
+}
+
+HRESULT Client::get_TimeoutSeconds(double* value) {
+    if (!value) return E_POINTER;
+    *value = timeoutSeconds_;
+    return S_OK;
+}
+
+HRESULT Client::put_TimeoutSeconds(double value) {
+    // The bounds of varnel-query's --timeout, which varnel_search_run takes in milliseconds.
+    if (value > 0 && value <= 86400) {
+        timeoutSeconds_ = value;
+        return S_OK;
+    }
+    try {
+        return Raise(ErrorOf(VARNEL_REFUSED),
+                     L"TimeoutSeconds takes a number of seconds above 0 and at most 86400, not " + SecondsText(value));
+    } catch (const std::bad_alloc&) {
+        return Raise(E_OUTOFMEMORY, L"out of memory");
+    }
+}
+
+HRESULT Client::Run(VarnelSearch& search, BSTR* answer) {
+    if (!answer) return E_POINTER;
+    *answer = nullptr;
+    const auto timeoutMs = static_cast<unsigned>(std::ceil(timeoutSeconds_ * 1000));
+    const int result = varnel_search_run(&search, timeoutMs);
+    lastRequest_ = varnel_search_request(&search);
+    if (result != VARNEL_OK) return Raise(ErrorOf(result), varnel_search_error(&search));
+    return NewText(varnel_search_answer(&search), answer);
+}
+
+HRESULT Client::Search(BSTR* answer) {
+    try {
+        return Run(*search_, answer);
+    } catch (const std::bad_alloc&) {
+        return Raise(E_OUTOFMEMORY, L"out of memory");
+    }
+}
+
+// A prepared document goes through a search of its own: the object's search keeps the
+// properties, which a search with a prepared request does not take.
+HRESULT Client::SearchRequest(BSTR request, BSTR* answer) {
+    try {
+        const std::wstring document = Text(request);
+        if (document.empty() || document.find(L'\0') != std::wstring::npos) {
+            return Raise(ErrorOf(VARNEL_REFUSED), document.empty()
+                                                      ? L"SearchRequest takes a request document, not an empty text"
+                                                      : L"the request document holds a NUL character");
+        }
+        UniqueSearch prepared(varnel_search_new());
+        if (!prepared) return Raise(E_OUTOFMEMORY, L"out of memory");
+        if (varnel_search_set(prepared.get(), L"request", document.c_str()) != VARNEL_OK) {
+            return Raise(ErrorOf(VARNEL_REFUSED), varnel_search_error(prepared.get()));
+        }
+        return Run(*prepared, answer);
+    } catch (const std::bad_alloc&) {
+        return Raise(E_OUTOFMEMORY, L"out of memory");
+    }
+}
+
+HRESULT Client::Launch(BSTR switchName, BSTR value) {
+    try {
+        const std::wstring name = Text(switchName);
+        switch (varnel_launch(name.c_str(), Text(value).c_str())) {
+        case VARNEL_OK: return S_OK;
+        case VARNEL_NOT_INSTALLED:
+            return Raise(ErrorOf(VARNEL_NOT_INSTALLED),
+                         L"Varnel is not installed (no installation record, or no file at its path); nothing was started");
+        case VARNEL_REFUSED:
+            return Raise(ErrorOf(VARNEL_REFUSED), L"Launch takes the switch name a, i or f, not \"" + name + L"\"");
+        default: return Raise(ErrorOf(VARNEL_FAILED), L"Varnel could not be started");
+        }
+    } catch (const std::bad_alloc&) {
+        return Raise(E_OUTOFMEMORY, L"out of memory");
+    }
+}
+
+HRESULT Client::get_LastRequest(BSTR* text) {
+    try {
+        return NewText(lastRequest_, text);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT Client::get_Version(BSTR* text) { return NewText(varnel_version(), text); }
+
+HRESULT Client::Raise(HRESULT code, std::wstring description) noexcept {
+    try {
+        raised_ = Raised{code, description};
+    } catch (...) {
+        raised_.reset();
+    }
+    ICreateErrorInfo* create = nullptr;
+    if (SUCCEEDED(::CreateErrorInfo(&create))) {
+        create->SetGUID(IID_IVarnelClient);
+        create->SetSource(const_cast<LPOLESTR>(kProgId));
+        create->SetDescription(description.data());
+        IErrorInfo* info = nullptr;
+        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+            ::SetErrorInfo(0, info);
+            info->Release();
+        }
+        create->Release();
+    }
+    return code;
+}
+
+}  // namespace com

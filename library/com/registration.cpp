@@ -1,0 +1,232 @@
+// Registration as the Active Template Library does it: regsvr32 varnel.dll writes the
+// class under HKEY_LOCAL_MACHINE\Software\Classes (the machine), regsvr32 /n /i:user
+// varnel.dll through DllInstall under HKEY_CURRENT_USER\Software\Classes (this user
+// only); the /u forms remove exactly that. The keys are written here rather than by
+// RegisterTypeLib(ForUser), so that one list says what is written and removed in both
+// places.
+//
+// Each DLL writes in the registry view of its own bitness: on 64-bit Windows the x86
+// DLL's CLSID and Interface keys land in the 32-bit view (Wow6432Node), the x64 DLL's
+// in the 64-bit one, so both can be registered side by side. The ProgIDs and the
+// TypeLib key are shared by the two views (the type library keeps one path per
+// platform under it): they are removed only when the other bitness is not registered.
+#include "server.h"
+#include "handles.h"
+#include "varnel_client.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The universal marshaler: calls across apartments are marshaled from the type library.
+constexpr wchar_t kTypeLibraryMarshaler[] = L"{00020424-0000-0000-C000-000000000046}";
+constexpr wchar_t kClasses[] = L"Software\\Classes\\";
+constexpr const wchar_t* kPlatform = sizeof(void*) == 8 ? L"win64" : L"win32";
+
+struct Value {
+    const wchar_t* name;  // nullptr: the key's default value
+    std::wstring data;
+};
+
+struct Key {
+    std::wstring path;  // below Software\Classes
+    std::vector<Value> values;
+};
+
+std::wstring GuidText(REFGUID guid) {
+    wchar_t text[40];
+    return ::StringFromGUID2(guid, text, static_cast<int>(std::size(text))) ? text : L"";
+}
+
+std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\') + 1); }
+
+struct ITypeLibRelease {
+    void operator()(ITypeLib* library) const noexcept { library->Release(); }
+};
+
+// What the keys say of the type library, read from the one embedded in this DLL, so
+// that its identity, version and help strings are written once, in the IDL.
+struct LibraryFacts {
+    std::wstring libid;
+    std::wstring version;  // "1.0"
+    std::wstring libraryHelp;
+    std::wstring classHelp;
+    std::wstring interfaceName;
+};
+
+std::wstring Documentation(ITypeLib* library, REFGUID guid, bool name) {
+    ITypeInfo* info = nullptr;
+    if (FAILED(library->GetTypeInfoOfGuid(guid, &info))) return {};
+    BSTR text = nullptr;
+    info->GetDocumentation(MEMBERID_NIL, name ? &text : nullptr, name ? nullptr : &text, nullptr, nullptr);
+    info->Release();
+    std::wstring result = text ? text : L"";
+    ::SysFreeString(text);
+    return result;
+}
+
+HRESULT ReadLibrary(const std::wstring& dllPath, LibraryFacts& facts) {
+    ITypeLib* raw = nullptr;
+    if (const HRESULT hr = ::LoadTypeLibEx(dllPath.c_str(), REGKIND_NONE, &raw); FAILED(hr)) return hr;
+    const std::unique_ptr<ITypeLib, ITypeLibRelease> library(raw);
+    TLIBATTR* attributes = nullptr;
+    if (const HRESULT hr = library->GetLibAttr(&attributes); FAILED(hr)) return hr;
+    facts.libid = GuidText(attributes->guid);
+    facts.version = std::to_wstring(attributes->wMajorVerNum) + L"." + std::to_wstring(attributes->wMinorVerNum);
+    library->ReleaseTLibAttr(attributes);
+    BSTR help = nullptr;
+    library->GetDocumentation(-1, nullptr, &help, nullptr, nullptr);
+    facts.libraryHelp = help ? help : L"";
+    ::SysFreeString(help);
+    facts.classHelp = Documentation(library.get(), CLSID_Client, false);
+    facts.interfaceName = Documentation(library.get(), IID_IVarnelClient, true);
+    return S_OK;
+}
+
+// Keys of this bitness's own view.
+std::wstring ClassKey() { return L"CLSID\\" + GuidText(CLSID_Client); }
+std::wstring InterfaceKey() { return L"Interface\\" + GuidText(IID_IVarnelClient); }
+// Keys the two views share.
+std::wstring LibraryKey(const LibraryFacts& facts) { return L"TypeLib\\" + facts.libid; }
+
+std::vector<Key> KeysToWrite(const std::wstring& dllPath, const LibraryFacts& facts) {
+    const std::wstring clsid = GuidText(CLSID_Client);
+    const std::wstring library = LibraryKey(facts) + L"\\" + facts.version;
+    return {
+        {ClassKey(), {{nullptr, facts.classHelp}}},
+        {ClassKey() + L"\\InprocServer32", {{nullptr, dllPath}, {L"ThreadingModel", L"Apartment"}}},
+        {ClassKey() + L"\\ProgID", {{nullptr, com::kVersionedProgId}}},
+        {ClassKey() + L"\\VersionIndependentProgID", {{nullptr, com::kProgId}}},
+        {ClassKey() + L"\\TypeLib", {{nullptr, facts.libid}}},
+        {ClassKey() + L"\\Version", {{nullptr, facts.version}}},
+        {com::kProgId, {{nullptr, facts.classHelp}}},
+        {std::wstring(com::kProgId) + L"\\CLSID", {{nullptr, clsid}}},
+        {std::wstring(com::kProgId) + L"\\CurVer", {{nullptr, com::kVersionedProgId}}},
+        {com::kVersionedProgId, {{nullptr, facts.classHelp}}},
+        {std::wstring(com::kVersionedProgId) + L"\\CLSID", {{nullptr, clsid}}},
+        {library, {{nullptr, facts.libraryHelp}}},
+        {library + L"\\FLAGS", {{nullptr, L"0"}}},
+        {library + L"\\HELPDIR", {{nullptr, Folder(dllPath)}}},
+        {library + L"\\0\\" + kPlatform, {{nullptr, dllPath}}},
+        {InterfaceKey(), {{nullptr, facts.interfaceName}}},
+        {InterfaceKey() + L"\\ProxyStubClsid32", {{nullptr, kTypeLibraryMarshaler}}},
+        {InterfaceKey() + L"\\ProxyStubClsid", {{nullptr, kTypeLibraryMarshaler}}},
+        {InterfaceKey() + L"\\TypeLib", {{nullptr, facts.libid}, {L"Version", facts.version}}},
+    };
+}
+
+LSTATUS WriteKey(HKEY root, const Key& key) {
+    HKEY raw = nullptr;
+    const std::wstring path = kClasses + key.path;
+    if (const LSTATUS status = ::RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                                 KEY_SET_VALUE, nullptr, &raw, nullptr);
+        status != ERROR_SUCCESS) {
+        return status;
+    }
+    const UniqueHkey owned(raw);
+    for (const Value& value : key.values) {
+        const auto bytes = static_cast<DWORD>((value.data.size() + 1) * sizeof(wchar_t));
+        if (const LSTATUS status = ::RegSetValueExW(raw, value.name, 0, REG_SZ,
+                                                    reinterpret_cast<const BYTE*>(value.data.c_str()), bytes);
+            status != ERROR_SUCCESS) {
+            return status;
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS DeleteTree(HKEY root, const std::wstring& path) {
+    const LSTATUS status = ::RegDeleteTreeW(root, (kClasses + path).c_str());
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
+bool KeyExists(HKEY root, const std::wstring& path, REGSAM view) {
+    HKEY raw = nullptr;
+    if (::RegOpenKeyExW(root, (kClasses + path).c_str(), 0, KEY_READ | view, &raw) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(raw);
+    return true;
+}
+
+// Whether a key has subkeys left.
+bool HasSubkeys(HKEY root, const std::wstring& path) {
+    HKEY raw = nullptr;
+    if (::RegOpenKeyExW(root, (kClasses + path).c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
+    const UniqueHkey owned(raw);
+    DWORD subkeys = 0;
+    return ::RegQueryInfoKeyW(raw, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                              nullptr, nullptr) == ERROR_SUCCESS &&
+           subkeys > 0;
+}
+
+HRESULT Unregister(HKEY root) {
+    LibraryFacts facts;
+    if (const HRESULT hr = ReadLibrary(com::ModulePath(), facts); FAILED(hr)) return hr;
+    LSTATUS status = DeleteTree(root, ClassKey());
+    if (status == ERROR_SUCCESS) status = DeleteTree(root, InterfaceKey());
+    const std::wstring platforms = LibraryKey(facts) + L"\\" + facts.version + L"\\0";
+    if (status == ERROR_SUCCESS) status = DeleteTree(root, platforms + L"\\" + kPlatform);
+    // The other bitness's class, in its own view, still uses the shared keys.
+    const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    if (status == ERROR_SUCCESS && !KeyExists(root, ClassKey(), otherView)) {
+        status = DeleteTree(root, com::kProgId);
+        if (status == ERROR_SUCCESS) status = DeleteTree(root, com::kVersionedProgId);
+        if (status == ERROR_SUCCESS && !HasSubkeys(root, platforms)) status = DeleteTree(root, LibraryKey(facts));
+    }
+    return HRESULT_FROM_WIN32(status);
+}
+
+HRESULT Register(HKEY root) {
+    const std::wstring dllPath = com::ModulePath();
+    if (dllPath.empty()) return HRESULT_FROM_WIN32(::GetLastError());
+    LibraryFacts facts;
+    if (const HRESULT hr = ReadLibrary(dllPath, facts); FAILED(hr)) return hr;
+    for (const Key& key : KeysToWrite(dllPath, facts)) {
+        if (const LSTATUS status = WriteKey(root, key); status != ERROR_SUCCESS) {
+            Unregister(root);  // nothing half-written is left behind
+            return HRESULT_FROM_WIN32(status);
+        }
+    }
+    return S_OK;
+}
+
+template <typename Action>
+HRESULT Guarded(Action action) noexcept {
+    try {
+        return action();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+HRESULT STDAPICALLTYPE DllRegisterServer(void) {
+    return Guarded([] { return Register(HKEY_LOCAL_MACHINE); });
+}
+
+HRESULT STDAPICALLTYPE DllUnregisterServer(void) {
+    return Guarded([] { return Unregister(HKEY_LOCAL_MACHINE); });
+}
+
+// regsvr32 /i:user (with /n: alone) registers for the current user; /i without a
+// command line, or /i:machine, for the machine, as DllRegisterServer does.
+HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR commandLine) {
+    return Guarded([&] {
+        HKEY root = nullptr;
+        if (commandLine && ::lstrcmpiW(commandLine, L"user") == 0) {
+            root = HKEY_CURRENT_USER;
+        } else if (!commandLine || !*commandLine || ::lstrcmpiW(commandLine, L"machine") == 0) {
+            root = HKEY_LOCAL_MACHINE;
+        } else {
+            return E_INVALIDARG;
+        }
+        return install ? Register(root) : Unregister(root);
+    });
+}
+
+}  // extern "C"
