@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# x86.sh ROOT BUILD [--needs FILE]... PROGRAM [ARGUMENTS...]
+# x86.sh ROOT BUILD [--host] [--needs FILE]... PROGRAM [ARGUMENTS...]
 #
 # Runs a test that needs x86 programs in the tests' Wine session, where 32-bit Wine is
-# there. Elsewhere the test is not run: it says why and exits 77, which CTest reports
-# as skipped, never as passed. Whether 32-bit Wine is there is looked up, not guessed
+# there (with --host, PROGRAM is a program of this machine that runs them itself).
+# Elsewhere the test is not run: it says why and exits 77, which CTest reports as
+# skipped, never as passed. Whether 32-bit Wine is there is looked up, not guessed
 # from a run: without it, Wine 8 runs a 32-bit program as nothing at all and exits 0.
 set -euo pipefail
 root=$1 build=$2
 shift 2
+host=
+[ "${1:-}" = --host ] && { host=1; shift; }
 needs=()
 while [ "${1:-}" = --needs ]; do needs+=("$2"); shift 2; done
-needs+=("$1")
+[ -n "$host" ] || needs+=("$1")
 
 if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
   why=$(cat "$root/third_party/wine32-attempt" 2>/dev/null || echo "scripts/bootstrap has not tried to install it")
@@ -20,4 +23,5 @@ fi
 for file in "${needs[@]}"; do
   [ -f "$file" ] || { echo "FAIL: $file is not built (scripts/build builds the x86 tree)"; exit 1; }
 done
+[ -n "$host" ] && exec "$@"
 exec "$build/wine-run" "$@"
