@@ -80,9 +80,6 @@ private:
             const DWORD woke = ::MsgWaitForMultipleObjects(1, &wake, FALSE, INFINITE, QS_ALLINPUT);
             if (woke == WAIT_OBJECT_0) {
                 if (ending_) break;
-                // What came before this run (a late answer to the last one, the copies of
-                // a broadcast to the thread's other windows) must not pass for its answer.
-                DispatchWaitingMessages();
                 RunJob(client);
                 ::SetEvent(done_.get());
             } else if (woke == WAIT_OBJECT_0 + 1) {

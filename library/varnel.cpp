@@ -104,8 +104,7 @@ int VARNEL_CALL varnel_launch(const wchar_t* switchName, const wchar_t* value) {
         if (name != L"a" && name != L"i" && name != L"f") return VARNEL_REFUSED;
         const std::wstring path = CustomPipes::LookUpServerExecutable();
         if (!CustomPipes::IsExistingFile(path)) return VARNEL_NOT_INSTALLED;
-        CustomPipes::StartWithArguments(path, L" -" + name + L":" + Text(value));
-        return VARNEL_OK;
+        return CustomPipes::StartWithArguments(path, L" -" + name + L":" + Text(value)) ? VARNEL_OK : VARNEL_FAILED;
     } catch (...) {
         return VARNEL_FAILED;
     }

@@ -188,6 +188,23 @@ TEST_F(VarnelDll, ChosenWithNobodyChoosingIsThreeAfterTheTimeout) {
     EXPECT_TRUE(PumpUntil([&] { return OfferedMatches(server.Window()) == 1; }, 5000));
 }
 
+TEST_F(VarnelDll, LaunchStartsVarnelWithItsSwitchAndSaysWhenItCannot) {
+    VarnelLibrary library(LibraryPath());
+    EXPECT_EQ(library.launch(L"i", L"01016433305000"), 0);
+    EXPECT_TRUE(PumpUntil([] { return ::FindWindowW(CustomPipes::kVarnelWindowClass, nullptr) != nullptr; }, 10000));
+    StopEveryServer();
+    // A record naming a file that is not a program: the start fails, and says so.
+    const std::wstring notAProgram = PathBesideTest(L"library-launch-not-a-program.txt");
+    {
+        const UniqueHandle file = AdoptFileHandle(
+            ::CreateFileW(notAProgram.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+    }
+    WriteServerRecord(notAProgram);
+    EXPECT_EQ(library.launch(L"a", L"районный"), 4);
+    ::DeleteFileW(notAProgram.c_str());
+}
+
 // Two threads of a host run searches at once while the thread that made them waits in
 // join, pumping nothing: each gets its own answer.
 TEST_F(VarnelDll, RunsFromOtherThreadsWhileTheMainThreadPumpsNothing) {
