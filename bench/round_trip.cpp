@@ -6,6 +6,7 @@
 #include "program_error.h"
 #include "protocol.h"
 #include "timing.h"
+#include "varnel_library.h"
 
 #include <vector>
 
@@ -183,7 +184,7 @@ int RunEcho() {
 }
 
 void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& serverPath, const std::wstring& benchPath,
-                        bool withParts) {
+                        bool withParts, const std::wstring& libraryPath) {
     // The server first, so that every click finds it running and answering at once.
     ChildProcess server = StartProgram(serverPath);
     const HWND serverWindow = WaitUntilIdleAndVisible(server, CustomPipes::kVarnelWindowClass);
@@ -255,6 +256,36 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
         part("- of which: click to the request notice (demo)", toRequest);
         part("- of which: request notice to the data-ready notice (sample server)", toAnswer);
         part("- of which: data-ready notice to the answer in Memo1 (demo)", toMemo);
+    }
+
+    if (!libraryPath.empty()) {
+        // The search of Button1 (the window's default) through the library, from the
+        // bench's thread, which has no message loop of its own; the library's thread,
+        // window and block are made by the warm-ups.
+        const VarnelLibrary library(libraryPath);
+        LibrarySearch search(library);
+        const Comparison q = CompareWithFloor(
+            [&] {
+                const long long start = Now();
+                const int result = search.Run(kAnswerTimeoutMs);
+                const double time = MicrosecondsSince(start);
+                if (result != 0) throw ProgramError(L"varnel.dll gave " + std::to_wstring(result) + L": " + search.Error());
+                // From rest, as each click: the server finishes logging.
+                ::SendMessageW(serverWindow, WM_NULL, 0, 0);
+                ::Sleep(20);
+                ::SendMessageW(serverWindow, WM_NULL, 0, 0);
+                return time;
+            },
+            [&] { return broadcastPingPong.Once(); }, kWarmUps, kRepetitions);
+        if (search.Answer().size() != answer.size()) {
+            throw ProgramError(L"varnel.dll's answer is not the memo's: " + std::to_wstring(search.Answer().size()) +
+                               L" characters against " + std::to_wstring(answer.size()));
+        }
+        std::snprintf(name, sizeof name,
+                      "Warm query through varnel.dll: varnel_search_run of Button1's search to its answer (%zu "
+                      "characters), beside the round trip above",
+                      search.Answer().size());
+        PrintFigure(name, "broadcast and broadcast back", q, kRepetitions, 0);
     }
 
     // The memo's own share: the answer's text set into Memo1 from outside, against
