@@ -1,9 +1,12 @@
 #include "blocks.h"
+#include "handles.h"
 #include "program_error.h"
 #include "protocol.h"
 #include "request_block.h"
 
 #include <gtest/gtest.h>
+
+#include <aclapi.h>
 
 #include <cstring>
 #include <string>
@@ -38,6 +41,43 @@ TEST(RequestBlock, IsCreatedUnderTheWindowsNameWith16384WritableBytes) {
     EXPECT_GE(region.RegionSize, CustomPipes::kRequestBlockSize);
     Characters(peer)[8191] = L'z';
     EXPECT_EQ(Characters(peer)[8191], L'z');
+}
+
+// Made by an elevated client, the block would by default grant only administrators and
+// the system; a Varnel of the same user without elevation could not open it.
+TEST(RequestBlock, GrantsTheCurrentUserAndTheSystemAndNobodyElse) {
+    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110009));
+    ASSERT_TRUE(block.IsMapped());
+    const UniqueHandle mapping(::OpenFileMappingW(READ_CONTROL, FALSE, RequestBlockName(FakeWindow(0x7A110009)).c_str()));
+    ASSERT_TRUE(mapping);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(::GetSecurityInfo(mapping.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_NE(dacl, nullptr);
+
+    HANDLE rawToken = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &rawToken));
+    const UniqueHandle token(rawToken);
+    BYTE user[256];
+    DWORD size = sizeof user;
+    ASSERT_TRUE(::GetTokenInformation(token.get(), TokenUser, user, size, &size));
+    BYTE system[SECURITY_MAX_SID_SIZE];
+    size = sizeof system;
+    ASSERT_TRUE(::CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &size));
+
+    std::vector<PSID> granted;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        ASSERT_TRUE(::GetAce(dacl, i, &ace));
+        ASSERT_EQ(static_cast<ACE_HEADER*>(ace)->AceType, ACCESS_ALLOWED_ACE_TYPE);
+        granted.push_back(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart);
+    }
+    ::LocalFree(descriptor);
+    ASSERT_EQ(granted.size(), 2u);
+    EXPECT_TRUE(::EqualSid(granted[0], system));
+    EXPECT_TRUE(::EqualSid(granted[1], reinterpret_cast<TOKEN_USER*>(user)->User.Sid));
 }
 
 TEST(RequestBlock, WritesTheRequestWithItsNulAndLeavesTheBytesAfterIt) {
