@@ -66,7 +66,9 @@ std::optional<std::wstring> ReadAnswer(UINT dataReadyMessage);
 bool ReadServiceAnswer(const MSG& message, bool& handled, std::wstring& text);
 
 // Starts the executable at path with arguments (which begin with their own space) and
-// waits up to 2 seconds for it. Does nothing when no file exists at path.
-void StartWithArguments(const std::wstring& path, const std::wstring& arguments);
+// waits up to 2 seconds for it. False when no file exists at path or the start failed
+// (GetLastError tells why); the launch page shows nothing either way, varnel.dll's
+// varnel_launch returns a code.
+bool StartWithArguments(const std::wstring& path, const std::wstring& arguments);
 
 }  // namespace CustomPipes

@@ -30,6 +30,8 @@ DWORD MillisecondsUntil(Clock::time_point deadline) {
 
 ExchangeResult Outcome(ExchangeOutcome outcome, std::wstring reason) { return {outcome, {}, std::move(reason)}; }
 
+constexpr const wchar_t* kWindowClass = L"VarnelExchangeClient";
+
 }  // namespace
 
 struct ExchangeClient::State {
@@ -39,13 +41,17 @@ struct ExchangeClient::State {
 
 ExchangeClient::ExchangeClient() : state_(std::make_unique<State>()) {
     RegisterServiceMessages();
-    state_->window = CreateHiddenTopLevelWindow(L"VarnelExchangeClient");
+    state_->window = CreateHiddenTopLevelWindow(kWindowClass);
     AcceptFromAnyProcess(state_->window, ServiceMessage(Service::Varnel, MessageKind::DataReady));
     state_->block = RequestBlock::CreateFor(state_->window);
 }
 
 ExchangeClient::~ExchangeClient() {
     if (state_->window) ::DestroyWindow(state_->window);
+    // A DLL's window classes outlive its unloading unless it unregisters them: a class
+    // left behind would name the old code's window procedure. Refused, harmlessly,
+    // while another client of this module still has a window of the class.
+    ::UnregisterClassW(kWindowClass, ThisModule());
 }
 
 HWND ExchangeClient::Window() const noexcept { return state_->window; }

@@ -98,11 +98,13 @@ namespace {
 
 // What each byte denotes under a single-byte code page, worked out once per code page
 // and thread: a request has several values, and a conversion per value cost more than
-// encoding it.
+// encoding it. Trivially destructible on purpose: a thread_local with a destructor
+// keeps the module that holds it (varnel.dll) loaded until the thread ends.
 struct ByteCharacters {
     UINT codePage = 0;
     bool singleByte = false;
-    std::wstring denoted;  // 256 characters when singleByte and the conversion gave them
+    bool complete = false;  // denoted holds 256 characters: singleByte and the conversion gave them
+    wchar_t denoted[256] = {};
 };
 
 const ByteCharacters& ByteCharactersOf(UINT codePage) {
@@ -111,11 +113,13 @@ const ByteCharacters& ByteCharactersOf(UINT codePage) {
     if (table.codePage == cp && cp != 0) return table;
     table.codePage = cp;
     table.singleByte = IsSingleByteCodePage(cp);
-    table.denoted.clear();
+    table.complete = false;
     if (table.singleByte) {
         char everyByte[256];
         for (int b = 0; b < 256; ++b) everyByte[b] = static_cast<char>(b);
-        table.denoted = FromAnsiBytes(std::string_view(everyByte, sizeof everyByte), cp);
+        const std::wstring denoted = FromAnsiBytes(std::string_view(everyByte, sizeof everyByte), cp);
+        table.complete = denoted.size() == 256;
+        if (table.complete) denoted.copy(table.denoted, 256);
     }
     return table;
 }
@@ -139,14 +143,14 @@ void AppendValue(std::wstring_view value, UINT codePage, std::wstring& text) {
                            L" is a multi-byte code page: a request can carry only ASCII text "
                            L"under it, and this value holds other characters");
     }
-    if (table.denoted.size() != 256) {
+    if (!table.complete) {
         text += FromAnsiBytes(ToUtf8(value), table.codePage);
         return;
     }
     // Under a single-byte code page each byte denotes one character by itself.
     // Grown by exactly the value's bytes: a text reserved for the whole request is never
     // outgrown, and so never moved.
-    const wchar_t* denoted = table.denoted.data();
+    const wchar_t* denoted = table.denoted;
     const size_t before = text.size();
     text.resize(before + Utf8Length(value));
     WriteUtf8(value, text.data() + before, [denoted](char32_t byte) { return denoted[byte]; });

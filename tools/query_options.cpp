@@ -9,28 +9,56 @@ namespace tools {
 
 namespace {
 
-// The page-1 field each text option fills, by its scripts/run name.
-std::wstring SearchFields::*TextField(const std::wstring& option) {
+// The page-1 field each text option fills, by its name without dashes.
+std::wstring SearchFields::*TextField(const std::wstring& name) {
     static const std::map<std::wstring, std::wstring SearchFields::*> kFields = {
-        {L"--name", &SearchFields::Edit8},     {L"--code", &SearchFields::Edit7},
-        {L"--subject", &SearchFields::Edit1},  {L"--district", &SearchFields::Edit2},
-        {L"--city", &SearchFields::Edit3},     {L"--settlement", &SearchFields::Edit4},
-        {L"--street", &SearchFields::Edit5},   {L"--index", &SearchFields::Edit6},
+        {L"name", &SearchFields::Edit8},     {L"code", &SearchFields::Edit7},
+        {L"subject", &SearchFields::Edit1},  {L"district", &SearchFields::Edit2},
+        {L"city", &SearchFields::Edit3},     {L"settlement", &SearchFields::Edit4},
+        {L"street", &SearchFields::Edit5},   {L"index", &SearchFields::Edit6},
     };
-    const auto found = kFields.find(option);
+    const auto found = kFields.find(name);
     return found == kFields.end() ? nullptr : found->second;
 }
 
 // The radio buttons as a press on page 1 leaves them: one of the three is checked.
-void SearchBy(SearchFields& fields, const std::wstring& by) {
+void SearchBy(SearchFields& fields, const std::wstring& by, const std::wstring& option) {
+    if (by != L"address" && by != L"name" && by != L"surname" && by != L"code") {
+        throw ProgramError(option + L" takes address, name, surname or code, not \"" + by + L"\"");
+    }
     fields.RadioButton4 = by == L"address";
     fields.RadioButton5 = by == L"name" || by == L"surname";
     fields.RadioButton6 = by == L"code";
     if (fields.RadioButton5) fields.RadioGroup3 = by == L"surname" ? 1 : 0;
-    if (!fields.RadioButton4 && !fields.RadioButton5 && !fields.RadioButton6) {
-        throw ProgramError(L"--by takes address, name, surname or code, not \"" + by + L"\"");
+}
+
+int OneOrZero(const std::wstring& value, const std::wstring& option) {
+    if (value != L"1" && value != L"0") throw ProgramError(option + L" takes 1 or 0, not \"" + value + L"\"");
+    return value == L"1" ? 1 : 0;
+}
+
+}  // namespace
+
+bool IsSearchOption(const std::wstring& name) {
+    return TextField(name) || name == L"by" || name == L"defendant" || name == L"chosen";
+}
+
+void SetSearchOption(SearchFields& fields, const std::wstring& name, const std::wstring& value,
+                     const std::wstring& prefix) {
+    if (const auto field = TextField(name)) {
+        fields.*field = value;
+    } else if (name == L"by") {
+        SearchBy(fields, value, prefix + name);
+    } else if (name == L"defendant") {
+        fields.RadioGroup2 = OneOrZero(value, prefix + name);
+    } else if (name == L"chosen") {
+        fields.RadioGroup1 = OneOrZero(value, prefix + name);
+    } else {
+        throw ProgramError(L"unknown option \"" + prefix + name + L"\"");
     }
 }
+
+namespace {
 
 double Seconds(const std::wstring& text) {
     wchar_t* end = nullptr;
@@ -54,22 +82,16 @@ QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments) {
         };
         if (option == L"--help" || option == L"-h" || option == L"/?") {
             options.help = true;
-        } else if (const auto field = TextField(option)) {
-            options.fields.*field = value();
-            fieldsGiven = true;
-        } else if (option == L"--by") {
-            SearchBy(options.fields, value());
-            fieldsGiven = true;
-        } else if (option == L"--defendant") {
-            options.fields.RadioGroup2 = 1;
-            fieldsGiven = true;
-        } else if (option == L"--chosen") {
-            options.fields.RadioGroup1 = 1;
+        } else if (option == L"--defendant" || option == L"--chosen") {
+            SetSearchOption(options.fields, option.substr(2), L"1", L"--");
             fieldsGiven = true;
         } else if (option == L"--timeout") {
             options.timeoutSeconds = Seconds(value());
         } else if (option == L"--request") {
             options.requestFile = value();
+        } else if (option.starts_with(L"--") && IsSearchOption(option.substr(2))) {
+            SetSearchOption(options.fields, option.substr(2), value(), L"--");
+            fieldsGiven = true;
         } else {
             throw ProgramError(L"unknown option \"" + option + L"\" (see varnel-query --help)");
         }

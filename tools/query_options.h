@@ -25,6 +25,17 @@ struct QueryOptions {
     bool help = false;
 };
 
+// True for the name, without its dashes, of a search option: "by", "name", "code",
+// "subject", "district", "city", "settlement", "street", "index", "defendant", "chosen".
+bool IsSearchOption(const std::wstring& name);
+
+// Sets one search option to value; "defendant" and "chosen" take "1" or "0".
+// varnel-query and varnel.dll share it, so an option means the same in both. Raises
+// ProgramError naming the option as prefix + name for a bad value or an unknown name,
+// leaving fields untouched.
+void SetSearchOption(SearchFields& fields, const std::wstring& name, const std::wstring& value,
+                     const std::wstring& prefix);
+
 // Reads the options (without the program name). Raises ProgramError naming the option
 // for an unknown option, a missing or bad value, or a request file given with fields.
 QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments);

@@ -1,0 +1,88 @@
+#include "search.h"
+
+#include "exchange_thread.h"
+#include "program_error.h"
+#include "query_options.h"
+#include "request_block.h"
+#include "standard_streams.h"
+#include "wire_document.h"
+#include "wire_text.h"
+#include "xml_check.h"
+
+namespace {
+
+// varnel-query's bounds on --timeout, in milliseconds.
+constexpr unsigned kMaxTimeoutMs = 86400u * 1000u;
+
+// A prepared request: checked as a built one is, then in wire form with its NUL.
+std::wstring PreparedRequest(std::wstring document) {
+    // A document given as text may begin with a byte-order mark; a request never does.
+    if (document.starts_with(L'\xFEFF')) document.erase(0, 1);
+    if (const auto lone = wire::FindLoneSurrogate(document)) {
+        throw ProgramError(L"the request holds a lone surrogate at character " + std::to_wstring(*lone + 1) +
+                           L", which no encoding carries");
+    }
+    const std::string utf8 = wire::ToUtf8(document);
+    CheckWellFormed(utf8);
+    return wire::WireTextOfDocument(utf8) + L'\0';
+}
+
+}  // namespace
+
+VarnelSearch::VarnelSearch() { library::SearchMade(); }
+
+VarnelSearch::~VarnelSearch() { library::SearchFreed(); }
+
+void VarnelSearch::Set(const std::wstring& option, const std::wstring& value) {
+    if (option == L"request") {
+        if (fieldsGiven_ && !value.empty()) {
+            throw ProgramError(L"request sends the document as it is; this search has search options already");
+        }
+        if (value.empty()) {
+            prepared_.reset();
+        } else {
+            prepared_ = value;
+        }
+        return;
+    }
+    if (prepared_ && tools::IsSearchOption(option)) {
+        throw ProgramError(L"this search sends a prepared request, which takes no search options (set request to \"\" first)");
+    }
+    SearchFields fields = fields_;
+    tools::SetSearchOption(fields, option, value, L"");
+    fields_ = std::move(fields);
+    fieldsGiven_ = true;
+}
+
+std::wstring VarnelSearch::BuildRequest() const {
+    std::wstring wire = prepared_ ? PreparedRequest(*prepared_) : BuildSearchRequest(fields_);
+    RequestBlock::CheckFits(wire);
+    return wire;
+}
+
+int VarnelSearch::Run(unsigned timeoutMs) {
+    answer.clear();
+    request.clear();
+    error.clear();
+    if (timeoutMs == 0 || timeoutMs > kMaxTimeoutMs) {
+        error = L"the timeout takes milliseconds above 0 and at most 86400000, not " + std::to_wstring(timeoutMs);
+        return static_cast<int>(CustomPipes::ExchangeOutcome::Refused);
+    }
+    // Refused before anything else is looked at: no thread, window or block for it.
+    std::wstring wire;
+    try {
+        wire = BuildRequest();
+    } catch (const ProgramError& e) {
+        error = tools::OneLine(e.Text());
+        return static_cast<int>(CustomPipes::ExchangeOutcome::Refused);
+    }
+    request = wire::DecodeLinesJoined(wire::TextUpToNul(wire.data(), wire.size() * sizeof(wchar_t)));
+
+    const CustomPipes::ExchangeResult result = library::RunExchange(wire, timeoutMs);
+    if (result.outcome == CustomPipes::ExchangeOutcome::Answered) {
+        answer = wire::DecodeLinesJoined(result.answer);
+    } else {
+        error = tools::OneLine(result.reason);
+    }
+    return static_cast<int>(result.outcome);
+}

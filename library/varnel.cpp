@@ -1,0 +1,115 @@
+// varnel.dll's C interface. Each export is the edge of the library: it catches
+// everything, and what it caught becomes a result code and, for a search, its error
+// text. Nothing of C++ (exceptions, allocations, layouts) reaches the caller.
+//
+// No DllMain of our own: nothing may start or wait while the loader lock is held. The
+// library's thread starts with the first run and ends with the last search's free.
+#include "varnel.h"
+
+#include "CustomPipes.h"
+#include "exchange.h"
+#include "process_start.h"
+#include "program_error.h"
+#include "search.h"
+#include "standard_streams.h"
+#include "version.h"
+#include "wire_text.h"
+
+#include <exception>
+#include <new>
+#include <string>
+
+namespace {
+
+using CustomPipes::ExchangeOutcome;
+
+// The header's codes are the exchange's outcomes, which are varnel-query's exit codes.
+static_assert(VARNEL_OK == static_cast<int>(ExchangeOutcome::Answered));
+static_assert(VARNEL_NOT_INSTALLED == static_cast<int>(ExchangeOutcome::NotInstalled));
+static_assert(VARNEL_REFUSED == static_cast<int>(ExchangeOutcome::Refused));
+static_assert(VARNEL_NO_ANSWER == static_cast<int>(ExchangeOutcome::NoAnswer));
+static_assert(VARNEL_FAILED == static_cast<int>(ExchangeOutcome::Failed));
+
+std::wstring Text(const wchar_t* text) { return text ? text : L""; }
+
+// Called from a catch block: keeps what was caught as the search's error, in one line.
+int Failure(VarnelSearch& search, int code) noexcept {
+    try {
+        try {
+            throw;
+        } catch (const ProgramError& e) {
+            search.error = tools::OneLine(e.Text());
+        } catch (const std::bad_alloc&) {
+            search.error = L"out of memory";
+        } catch (const std::exception& e) {
+            search.error = wire::DecodeUtf8(e.what());
+        } catch (...) {
+            search.error = L"an unexpected failure inside varnel.dll";
+        }
+    } catch (...) {
+        search.error.clear();  // no memory even for the reason
+    }
+    return code;
+}
+
+const wchar_t* Exposed(const VarnelSearch* search, std::wstring VarnelSearch::*text) {
+    return search ? (search->*text).c_str() : L"";
+}
+
+}  // namespace
+
+extern "C" {
+
+VarnelSearch* VARNEL_CALL varnel_search_new(void) {
+    try {
+        return new VarnelSearch();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void VARNEL_CALL varnel_search_free(VarnelSearch* search) { delete search; }
+
+int VARNEL_CALL varnel_search_set(VarnelSearch* search, const wchar_t* option, const wchar_t* value) {
+    if (!search) return VARNEL_FAILED;
+    try {
+        search->error.clear();
+        search->Set(Text(option), Text(value));
+        return VARNEL_OK;
+    } catch (...) {
+        return Failure(*search, VARNEL_REFUSED);
+    }
+}
+
+int VARNEL_CALL varnel_search_run(VarnelSearch* search, unsigned timeoutMs) {
+    if (!search) return VARNEL_FAILED;
+    try {
+        return search->Run(timeoutMs);
+    } catch (...) {
+        return Failure(*search, VARNEL_FAILED);
+    }
+}
+
+const wchar_t* VARNEL_CALL varnel_search_answer(const VarnelSearch* search) { return Exposed(search, &VarnelSearch::answer); }
+
+const wchar_t* VARNEL_CALL varnel_search_request(const VarnelSearch* search) {
+    return Exposed(search, &VarnelSearch::request);
+}
+
+const wchar_t* VARNEL_CALL varnel_search_error(const VarnelSearch* search) { return Exposed(search, &VarnelSearch::error); }
+
+int VARNEL_CALL varnel_launch(const wchar_t* switchName, const wchar_t* value) {
+    try {
+        const std::wstring name = Text(switchName);
+        if (name != L"a" && name != L"i" && name != L"f") return VARNEL_REFUSED;
+        const std::wstring path = CustomPipes::LookUpServerExecutable();
+        if (!CustomPipes::IsExistingFile(path)) return VARNEL_NOT_INSTALLED;
+        return CustomPipes::StartWithArguments(path, L" -" + name + L":" + Text(value)) ? VARNEL_OK : VARNEL_FAILED;
+    } catch (...) {
+        return VARNEL_FAILED;
+    }
+}
+
+const wchar_t* VARNEL_CALL varnel_version(void) { return L"" VARNEL_DLL_VERSION_TEXT; }
+
+}  // extern "C"

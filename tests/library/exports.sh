@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# exports.sh ROOT X64_DLL X86_DLL X86_OBJECT: read from the files, nothing run.
+# - varnel.def names exactly the functions varnel.h declares;
+# - both DLLs export exactly those, under their plain names (on x86 too: no "@N");
+# - on x86 each is __stdcall: its symbol in the object is decorated "name@N";
+# - both import from system DLLs only: the runtime is linked in.
+set -euo pipefail
+root=$1 x64=$2 x86=$3 x86_object=$4
+fail=
+say_fail() { echo "FAIL: $*"; fail=1; }
+words() { tr '\n' ' ' <<<"$1"; }
+
+declared=$(grep -oE 'VARNEL_CALL [a-z_]+\(' "$root/library/include/varnel.h" | sed 's/^VARNEL_CALL //; s/($//' | sort)
+listed=$(sed -n '/^EXPORTS/,$p' "$root/library/varnel.def" | grep -oE '^ +[A-Za-z_]+' | tr -d ' ' | sort)
+[ -n "$declared" ] || say_fail "varnel.h declares no function"
+[ "$declared" = "$listed" ] || say_fail "varnel.def names $(words "$listed")but varnel.h declares $(words "$declared")"
+
+check_dll() { # TOOL_PREFIX DLL
+  local dump exported imports dll
+  [ -f "$2" ] || { say_fail "$2 is not built (scripts/build builds both trees)"; return; }
+  dump=$("$1-objdump" -p "$2") || { say_fail "$1-objdump cannot read $2"; return; }
+  exported=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^\t\[ *[0-9]*\] //p' | sort)
+  [ "$exported" = "$declared" ] || say_fail "$2 exports $(words "$exported")instead of $(words "$declared")"
+  imports=$(sed -n 's/^\tDLL Name: //p' <<<"$dump" | tr 'A-Z' 'a-z' | sort)
+  for dll in $imports; do
+    case $dll in
+      kernel32.dll|user32.dll|advapi32.dll|gdi32.dll|shell32.dll|ole32.dll|oleaut32.dll|msvcrt.dll) ;;
+      *) say_fail "$2 imports $dll, which is not part of Windows" ;;
+    esac
+  done
+  echo "$2: exports $(words "$exported")and imports $(words "$imports")"
+}
+check_dll x86_64-w64-mingw32 "$x64"
+check_dll i686-w64-mingw32 "$x86"
+if [ -f "$x86_object" ]; then
+  symbols=$(i686-w64-mingw32-nm --defined-only "$x86_object") || say_fail "i686-w64-mingw32-nm cannot read $x86_object"
+  for name in $declared; do
+    grep -qE " T _$name@[0-9]+$" <<<"$symbols" || say_fail "$name is not __stdcall on x86 (no _$name@N in $x86_object)"
+  done
+else
+  say_fail "$x86_object is not built"
+fi
+[ -z "$fail" ] && echo "varnel.dll, x64 and x86: the exports varnel.h declares, undecorated; __stdcall on x86; system imports only"
+[ -z "$fail" ]
