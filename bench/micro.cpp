@@ -8,7 +8,7 @@
 #include "search_request.h"
 #include "timing.h"
 #include "wire_text.h"
-#include "xml_check.h"
+#include "request_document.h"
 #include "xml_parser.h"
 
 #include <cstring>
@@ -38,7 +38,7 @@ std::wstring Cyrillic(size_t length) {
     return text;
 }
 
-void RequestFigure(const char* name, const SearchFields& fields, bool withParts) {
+void RequestFigure(const char* name, const CustomPipes::SearchRequest& fields, bool withParts) {
     const std::wstring request = BuildSearchRequest(fields);
     // The checked bytes: the request without its NUL, in the ANSI code page.
     const std::string bytes = wire::ToAnsiBytes(std::wstring_view(request).substr(0, request.size() - 1));
@@ -52,9 +52,9 @@ void RequestFigure(const char* name, const SearchFields& fields, bool withParts)
     if (!withParts) return;
 
     // Where the time goes: the request's own steps, each timed alone against the floor.
-    const std::vector<const std::wstring*> values = {&fields.ComboBox1, &fields.Edit1, &fields.Edit2, &fields.Edit3,
-                                                     &fields.Edit4,     &fields.Edit5, &fields.Edit6, &fields.Edit7,
-                                                     &fields.Edit8};
+    const std::vector<const std::wstring*> values = {&fields.language, &fields.address.subject, &fields.address.district, &fields.address.city,
+                                                     &fields.address.settlement,     &fields.address.street, &fields.address.index, &fields.code,
+                                                     &fields.name};
     const Comparison encoding = CompareWithFloor(Timed([&] {
                                                      std::wstring text;
                                                      for (const std::wstring* value : values) {
@@ -63,7 +63,7 @@ void RequestFigure(const char* name, const SearchFields& fields, bool withParts)
                                                      sink += text.size();
                                                  }),
                                                  Timed([&] { sink += ParseAlone(bytes); }), kWarmUps, kRepetitions);
-    const Comparison check = CompareWithFloor(Timed([&] { CheckWellFormed(bytes); }),
+    const Comparison check = CompareWithFloor(Timed([&] { CustomPipes::CheckWellFormed(bytes); }),
                                               Timed([&] { sink += ParseAlone(bytes); }), kWarmUps, kRepetitions);
     const Comparison converting = CompareWithFloor(Timed([&] { sink += wire::ToAnsiBytes(request).size(); }),
                                                    Timed([&] { sink += ParseAlone(bytes); }), kWarmUps, kRepetitions);
@@ -118,11 +118,11 @@ std::wstring ReadPlainly(const std::wstring& name, size_t size) {
 }  // namespace
 
 void RunRequestFigures() {
-    RequestFigure("Search request, default fields", SearchFields{}, false);
+    RequestFigure("Search request, default fields", CustomPipes::SearchRequest{}, false);
 
-    SearchFields full;
-    for (std::wstring* field : {&full.Edit1, &full.Edit2, &full.Edit3, &full.Edit4, &full.Edit5, &full.Edit6,
-                                &full.Edit7, &full.Edit8}) {
+    CustomPipes::SearchRequest full;
+    for (std::wstring* field : {&full.address.subject, &full.address.district, &full.address.city, &full.address.settlement, &full.address.street, &full.address.index,
+                                &full.code, &full.name}) {
         *field = Cyrillic(1000);
     }
     RequestFigure("Search request, 8 fields of 1000 Cyrillic characters", full, true);

@@ -2,6 +2,7 @@
 
 #include "handles.h"
 #include "program_error.h"
+#include "system_error.h"
 #include "wire_text.h"
 
 #include <exception>
@@ -16,10 +17,6 @@ namespace library {
 
 namespace {
 
-std::wstring SystemFailure(const std::wstring& what, DWORD error) {
-    return what + L" (system error " + std::to_wstring(error) + L")";
-}
-
 // One thread with one ExchangeClient, made on that thread at its first run, so that
 // the window and the block belong to it. Between runs the thread handles and drops
 // what its window hears (answers meant for other clients, broadcasts), so that no
@@ -28,19 +25,19 @@ class ExchangeThread {
 public:
     // Raises ProgramError when the thread cannot be started.
     ExchangeThread() {
-        if (!wake_ || !done_) throw ProgramError(SystemFailure(L"The library's events could not be made", ::GetLastError()));
+        if (!wake_ || !done_) throw ProgramError(CustomPipes::SystemErrorText(L"The library's events could not be made", ::GetLastError()));
         // The thread keeps the library loaded until it has ended (FreeLibraryAndExitThread):
         // a host that unloads the library with a search still open leaves the library in
         // memory instead of pulling the code from under a running thread.
         if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&__ImageBase),
                                   &module_)) {
-            throw ProgramError(SystemFailure(L"The library could not hold itself loaded", ::GetLastError()));
+            throw ProgramError(CustomPipes::SystemErrorText(L"The library could not hold itself loaded", ::GetLastError()));
         }
         thread_.reset(::CreateThread(nullptr, 0, &Main, this, 0, nullptr));
         if (!thread_) {
             const DWORD error = ::GetLastError();
             ::FreeLibrary(module_);
-            throw ProgramError(SystemFailure(L"The library's thread could not be started", error));
+            throw ProgramError(CustomPipes::SystemErrorText(L"The library's thread could not be started", error));
         }
     }
 

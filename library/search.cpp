@@ -7,7 +7,7 @@
 #include "standard_streams.h"
 #include "wire_document.h"
 #include "wire_text.h"
-#include "xml_check.h"
+#include "request_document.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ std::wstring PreparedRequest(std::wstring document) {
                            L", which no encoding carries");
     }
     const std::string utf8 = wire::ToUtf8(document);
-    CheckWellFormed(utf8);
+    CustomPipes::CheckWellFormed(utf8);
     return wire::WireTextOfDocument(utf8) + L'\0';
 }
 
@@ -48,14 +48,14 @@ void VarnelSearch::Set(const std::wstring& option, const std::wstring& value) {
     if (prepared_ && tools::IsSearchOption(option)) {
         throw ProgramError(L"this search sends a prepared request, which takes no search options (set request to \"\" first)");
     }
-    SearchFields fields = fields_;
-    tools::SetSearchOption(fields, option, value, L"");
-    fields_ = std::move(fields);
+    CustomPipes::SearchRequest search = search_;
+    tools::SetSearchOption(search, option, value, L"");
+    search_ = std::move(search);
     fieldsGiven_ = true;
 }
 
 std::wstring VarnelSearch::BuildRequest() const {
-    std::wstring wire = prepared_ ? PreparedRequest(*prepared_) : BuildSearchRequest(fields_);
+    std::wstring wire = prepared_ ? PreparedRequest(*prepared_) : CustomPipes::BuildSearchRequest(search_);
     RequestBlock::CheckFits(wire);
     return wire;
 }

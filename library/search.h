@@ -31,7 +31,7 @@ private:
     // The request in wire form, ending with its NUL.
     std::wstring BuildRequest() const;
 
-    SearchFields fields_;
+    CustomPipes::SearchRequest search_;
     bool fieldsGiven_ = false;
     std::optional<std::wstring> prepared_;  // a request document given whole
 };

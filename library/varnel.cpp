@@ -8,6 +8,7 @@
 
 #include "CustomPipes.h"
 #include "exchange.h"
+#include "launch_switch.h"
 #include "process_start.h"
 #include "program_error.h"
 #include "search.h"
@@ -17,6 +18,7 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace {
@@ -100,11 +102,12 @@ const wchar_t* VARNEL_CALL varnel_search_error(const VarnelSearch* search) { ret
 
 int VARNEL_CALL varnel_launch(const wchar_t* switchName, const wchar_t* value) {
     try {
-        const std::wstring name = Text(switchName);
-        if (name != L"a" && name != L"i" && name != L"f") return VARNEL_REFUSED;
+        const std::optional<CustomPipes::LaunchSwitch> which = CustomPipes::LaunchSwitchNamed(Text(switchName));
+        if (!which) return VARNEL_REFUSED;
         const std::wstring path = CustomPipes::LookUpServerExecutable();
         if (!CustomPipes::IsExistingFile(path)) return VARNEL_NOT_INSTALLED;
-        return CustomPipes::StartWithArguments(path, L" -" + name + L":" + Text(value)) ? VARNEL_OK : VARNEL_FAILED;
+        return CustomPipes::StartWithArguments(path, CustomPipes::LaunchArguments(*which, Text(value))) ? VARNEL_OK
+                                                                                                       : VARNEL_FAILED;
     } catch (...) {
         return VARNEL_FAILED;
     }

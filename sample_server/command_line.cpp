@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "launch_switch.h"
 #include "win32.h"
 
 #include <vector>
@@ -53,12 +54,9 @@ std::wstring_view ArgumentsOf(std::wstring_view commandLine, std::wstring_view m
 LaunchRequest ParseArguments(std::wstring_view arguments) {
     LaunchRequest request;
     const std::wstring_view rest = SkipBlanks(arguments);
-    if (rest.size() >= 3 && rest[0] == L'-' && rest[2] == L':') {
-        const wchar_t letter = static_cast<wchar_t>(rest[1] | 0x20);  // "-A:" as "-a:"
-        if (letter == L'a' || letter == L'i' || letter == L'f') {
-            request.search = SearchSwitch{letter, std::wstring(rest.substr(3))};
-            return request;
-        }
+    if (auto search = CustomPipes::ParseLaunchArguments(rest)) {
+        request.search = SearchSwitch{static_cast<wchar_t>(search->which), std::move(search->value)};
+        return request;
     }
     const std::vector<std::wstring_view> tokens = Tokens(rest);
     bool any = false;

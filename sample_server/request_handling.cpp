@@ -9,9 +9,9 @@ namespace sample_server {
 
 RequestOutcome HandleRequest(std::wstring_view requestText, UINT codePage) {
     RequestOutcome outcome;
-    ParsedRequest request;
+    CustomPipes::RequestDocument request;
     try {
-        request = ParseRequestDocument(wire::ToAnsiBytes(requestText, codePage));
+        request = CustomPipes::ParseRequestDocument(wire::ToAnsiBytes(requestText, codePage));
     } catch (const ProgramError& e) {
         outcome.refusal = e.Text();
         return outcome;

@@ -1,12 +1,13 @@
 #include "server_window.h"
 
 #include "display_text.h"
+#include "named_block.h"
 #include "program_error.h"
 #include "protocol.h"
-#include "request_reading.h"
 #include "request_handling.h"
 #include "server_interface.h"
 #include "service_catalogue.h"
+#include "system_error.h"
 #include "wire_text.h"
 
 #include <array>
@@ -98,7 +99,7 @@ void ServerWindow::Create(int showCommand) {
     if (!::CreateWindowExW(0, CustomPipes::kVarnelWindowClass, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                            CW_USEDEFAULT, CW_USEDEFAULT, 820, 600, nullptr, nullptr, instance_, this)) {
         const DWORD error = ::GetLastError();
-        throw ProgramError(L"The window could not be created (system error " + std::to_wstring(error) + L")");
+        throw ProgramError(CustomPipes::SystemErrorText(L"The window could not be created", error));
     }
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
@@ -192,15 +193,18 @@ void ServerWindow::OnRequest(WPARAM code, LPARAM client) {
     const uint32_t clientWindow = static_cast<uint32_t>(client);
     Log(Now() + L"  Запрос от окна " + std::to_wstring(clientWindow) + L" (wParam " +
         std::to_wstring(static_cast<uint32_t>(code)) + L")");
-    const RequestReading reading = ReadRequestBlock(clientWindow);
-    if (!reading.ok) {
+    // Pages another program reserved but never committed count as missing: reading
+    // them would be an access violation.
+    const CustomPipes::BlockText reading = CustomPipes::ReadBlockText(
+        CustomPipes::RequestBlockName(clientWindow), CustomPipes::kRequestBlockSize, CustomPipes::ShortBlock::Refuse);
+    if (!reading.text) {
         Log(L"    не прочитан: " + reading.problem + L". Ответа нет.");
         return;
     }
-    RequestOutcome outcome = HandleRequest(reading.text);
+    RequestOutcome outcome = HandleRequest(*reading.text);
     // Published before anything is logged: the client waits for the answer.
     if (outcome.refusal.empty() && !outcome.waitsForChoice) answers_.Publish(outcome.answer.text, code, client);
-    LogOutcome(reading.text, outcome);
+    LogOutcome(*reading.text, outcome);
     if (outcome.waitsForChoice) ShowMatches(outcome.search, std::move(outcome.matches), code, client);
 }
 

@@ -8,23 +8,14 @@
 
 RequestBlock RequestBlock::CreateFor(HWND window) {
     RequestBlock request;
-    const std::wstring name = CustomPipes::RequestBlockName(window);
     // Varnel of the same user must be able to open it, also when this client runs elevated.
     CustomPipes::UserAndSystemAccess access;
-    request.block_ =
-        CustomPipes::NamedBlock::Create(name, CustomPipes::kRequestBlockSize, PAGE_READWRITE, access.Attributes());
-    if (!request.block_.IsMapped()) {
-        request.failure_ = L"The request block \"" + name + L"\" could not be made (" + request.block_.FailedCall() +
-                           L": system error " + std::to_wstring(request.block_.Error()) + L"), so no request can be sent";
-    } else if (request.block_.UsableBytes() < CustomPipes::kRequestBlockSize) {
-        // Another program made a block of this name first, with pages reserved but not
-        // committed, or not writable: writing there would be an access violation.
-        request.failure_ = L"The request block \"" + name + L"\" has only " +
-                           std::to_wstring(request.block_.UsableBytes()) + L" of its " +
-                           std::to_wstring(CustomPipes::kRequestBlockSize) +
-                           L" bytes committed and writable, so no request can be sent";
-    } else {
+    try {
+        request.block_ = CustomPipes::NamedBlock::CreateWhole(L"The request block", CustomPipes::RequestBlockName(window),
+                                                              CustomPipes::kRequestBlockSize, access.Attributes());
         request.failure_.clear();
+    } catch (const ProgramError& e) {
+        request.failure_ = e.Text() + L", so no request can be sent";
     }
     return request;
 }

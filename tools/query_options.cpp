@@ -3,56 +3,62 @@
 #include "program_error.h"
 
 #include <cwchar>
-#include <map>
+#include <utility>
 
 namespace tools {
 
 namespace {
 
-// The page-1 field each text option fills, by its name without dashes.
-std::wstring SearchFields::*TextField(const std::wstring& name) {
-    static const std::map<std::wstring, std::wstring SearchFields::*> kFields = {
-        {L"name", &SearchFields::Edit8},     {L"code", &SearchFields::Edit7},
-        {L"subject", &SearchFields::Edit1},  {L"district", &SearchFields::Edit2},
-        {L"city", &SearchFields::Edit3},     {L"settlement", &SearchFields::Edit4},
-        {L"street", &SearchFields::Edit5},   {L"index", &SearchFields::Edit6},
+using Search = CustomPipes::SearchRequest;
+
+// The text each text option fills, by its name without dashes.
+std::wstring* TextField(Search& search, const std::wstring& name) {
+    Search::Address& a = search.address;
+    const std::pair<const wchar_t*, std::wstring*> fields[] = {
+        {L"name", &search.name},  {L"code", &search.code},     {L"subject", &a.subject},       {L"district", &a.district},
+        {L"city", &a.city},       {L"settlement", &a.settlement}, {L"street", &a.street}, {L"index", &a.index},
     };
-    const auto found = kFields.find(name);
-    return found == kFields.end() ? nullptr : found->second;
+    for (const auto& [option, field] : fields) {
+        if (name == option) return field;
+    }
+    return nullptr;
 }
 
-// The radio buttons as a press on page 1 leaves them: one of the three is checked.
-void SearchBy(SearchFields& fields, const std::wstring& by, const std::wstring& option) {
-    if (by != L"address" && by != L"name" && by != L"surname" && by != L"code") {
+void SearchBy(Search& search, const std::wstring& by, const std::wstring& option) {
+    if (by == L"address") {
+        search.by = Search::By::Address;
+    } else if (by == L"name" || by == L"surname") {
+        search.by = Search::By::Name;
+        search.nameOf = by == L"surname" ? Search::NameOf::OfficialSurname : Search::NameOf::Body;
+    } else if (by == L"code") {
+        search.by = Search::By::Code;
+    } else {
         throw ProgramError(option + L" takes address, name, surname or code, not \"" + by + L"\"");
     }
-    fields.RadioButton4 = by == L"address";
-    fields.RadioButton5 = by == L"name" || by == L"surname";
-    fields.RadioButton6 = by == L"code";
-    if (fields.RadioButton5) fields.RadioGroup3 = by == L"surname" ? 1 : 0;
 }
 
-int OneOrZero(const std::wstring& value, const std::wstring& option) {
+bool OneOrZero(const std::wstring& value, const std::wstring& option) {
     if (value != L"1" && value != L"0") throw ProgramError(option + L" takes 1 or 0, not \"" + value + L"\"");
-    return value == L"1" ? 1 : 0;
+    return value == L"1";
 }
 
 }  // namespace
 
 bool IsSearchOption(const std::wstring& name) {
-    return TextField(name) || name == L"by" || name == L"defendant" || name == L"chosen";
+    Search search;
+    return TextField(search, name) || name == L"by" || name == L"defendant" || name == L"chosen";
 }
 
-void SetSearchOption(SearchFields& fields, const std::wstring& name, const std::wstring& value,
+void SetSearchOption(Search& search, const std::wstring& name, const std::wstring& value,
                      const std::wstring& prefix) {
-    if (const auto field = TextField(name)) {
-        fields.*field = value;
+    if (std::wstring* field = TextField(search, name)) {
+        *field = value;
     } else if (name == L"by") {
-        SearchBy(fields, value, prefix + name);
+        SearchBy(search, value, prefix + name);
     } else if (name == L"defendant") {
-        fields.RadioGroup2 = OneOrZero(value, prefix + name);
+        search.addressOf = OneOrZero(value, prefix + name) ? Search::AddressOf::Respondent : Search::AddressOf::Body;
     } else if (name == L"chosen") {
-        fields.RadioGroup1 = OneOrZero(value, prefix + name);
+        search.answer = OneOrZero(value, prefix + name) ? Search::Answer::ChosenInVarnel : Search::Answer::Automatic;
     } else {
         throw ProgramError(L"unknown option \"" + prefix + name + L"\"");
     }
@@ -83,14 +89,14 @@ QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments) {
         if (option == L"--help" || option == L"-h" || option == L"/?") {
             options.help = true;
         } else if (option == L"--defendant" || option == L"--chosen") {
-            SetSearchOption(options.fields, option.substr(2), L"1", L"--");
+            SetSearchOption(options.search, option.substr(2), L"1", L"--");
             fieldsGiven = true;
         } else if (option == L"--timeout") {
             options.timeoutSeconds = Seconds(value());
         } else if (option == L"--request") {
             options.requestFile = value();
         } else if (option.starts_with(L"--") && IsSearchOption(option.substr(2))) {
-            SetSearchOption(options.fields, option.substr(2), value(), L"--");
+            SetSearchOption(options.search, option.substr(2), value(), L"--");
             fieldsGiven = true;
         } else {
             throw ProgramError(L"unknown option \"" + option + L"\" (see varnel-query --help)");

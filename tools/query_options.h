@@ -19,7 +19,7 @@ enum class QueryExit : int {
 };
 
 struct QueryOptions {
-    SearchFields fields;                     // the window's defaults, changed by the options
+    CustomPipes::SearchRequest search;        // the window's defaults, changed by the options
     double timeoutSeconds = 30;              // a chosen answer waits for a person
     std::optional<std::wstring> requestFile;  // a prepared UTF-8 request instead of fields
     bool help = false;
@@ -32,8 +32,8 @@ bool IsSearchOption(const std::wstring& name);
 // Sets one search option to value; "defendant" and "chosen" take "1" or "0".
 // varnel-query and varnel.dll share it, so an option means the same in both. Raises
 // ProgramError naming the option as prefix + name for a bad value or an unknown name,
-// leaving fields untouched.
-void SetSearchOption(SearchFields& fields, const std::wstring& name, const std::wstring& value,
+// leaving search untouched.
+void SetSearchOption(CustomPipes::SearchRequest& search, const std::wstring& name, const std::wstring& value,
                      const std::wstring& prefix);
 
 // Reads the options (without the program name). Raises ProgramError naming the option

@@ -5,12 +5,12 @@
 #include "handles.h"
 #include "program_error.h"
 #include "query_options.h"
+#include "request_document.h"
 #include "request_block.h"
 #include "search_request.h"
 #include "standard_streams.h"
 #include "wire_document.h"
 #include "wire_text.h"
-#include "xml_check.h"
 
 #include <string>
 #include <vector>
@@ -46,7 +46,7 @@ std::wstring RequestFromFile(const std::wstring& path) {
     std::string document = ReadWholeFile(path);
     // A request never carries a byte-order mark; editors may add one.
     if (document.starts_with("\xEF\xBB\xBF")) document.erase(0, 3);
-    CheckWellFormed(document);
+    CustomPipes::CheckWellFormed(document);
     try {
         return wire::WireTextOfDocument(document) + L'\0';
     } catch (const ProgramError& e) {
@@ -63,7 +63,7 @@ QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) 
         return QueryExit::Answered;
     }
     const std::wstring request =
-        options.requestFile ? RequestFromFile(*options.requestFile) : BuildSearchRequest(options.fields);
+        options.requestFile ? RequestFromFile(*options.requestFile) : CustomPipes::BuildSearchRequest(options.search);
     RequestBlock::CheckFits(request);
 
     failure = QueryExit::Failed;

@@ -4,6 +4,7 @@
 
 #include "application.h"
 #include "exchange_turn.h"
+#include "launch_switch.h"
 #include "form_controls.h"
 #include "form_creation.h"
 #include "layout.h"
@@ -53,7 +54,7 @@ private:
 
     void CreateFonts();
     void LayoutControls() noexcept;
-    void ShowExample(HWND label, const wchar_t* prefix, HWND edit);
+    void ShowExample(HWND label, CustomPipes::LaunchSwitch which, HWND edit);
     void ShowAnswer(const std::wstring& text);
     void EndTurn() noexcept;
 

@@ -1,5 +1,6 @@
 // Pressing "Отправить запрос в Varnel" with the sample server as Varnel.
 #include "end_to_end.h"
+#include "no_server_fixture.h"
 #include "scratch_folder.h"
 
 #include <chrono>
@@ -12,17 +13,7 @@ namespace {
 // The default search finds this body by the name "владимир".
 constexpr const wchar_t* kDefaultFind = L"<name>Владимирогорский городской суд</name>";
 
-class RoundTrip : public ::testing::Test {
-protected:
-    void SetUp() override {
-        StopEveryServer();
-        DeleteServerRecord();
-    }
-    void TearDown() override {
-        StopEveryServer();
-        DeleteServerRecord();
-    }
-};
+class RoundTrip : public NoServerAndNoRecord {};
 
 }  // namespace
 

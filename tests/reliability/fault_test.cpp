@@ -3,6 +3,7 @@
 // and the installation record names a file that is no longer there. The demo stays
 // responsive and shows what really happened: no stale answer passes for a new one, and
 // no error is shown that did not happen.
+#include "no_server_fixture.h"
 #include "reliability.h"
 #include "scratch_folder.h"
 #include "search_request.h"
@@ -24,16 +25,8 @@ bool MemoHolds(const gui::DemoProcess& demo, const wchar_t* piece) {
     return MemoText(demo).find(piece) != std::wstring::npos;
 }
 
-class PeerFaults : public ::testing::Test {
+class PeerFaults : public NoServerAndNoRecord {
 protected:
-    void SetUp() override {
-        StopEveryServer();
-        DeleteServerRecord();
-    }
-    void TearDown() override {
-        StopEveryServer();
-        DeleteServerRecord();
-    }
 
     // Shows an answer from a block of the test's own, then closes the block: the memo
     // holds an earlier answer, and no "Varnel2" is left behind.
@@ -58,10 +51,9 @@ protected:
 };
 
 std::wstring CodeRequest() {
-    SearchFields f;
-    f.RadioButton4 = false;
-    f.RadioButton6 = true;
-    f.Edit7 = L"01016433305000";
+    CustomPipes::SearchRequest f;
+    f.by = CustomPipes::SearchRequest::By::Code;
+    f.code = L"01016433305000";
     return BuildSearchRequest(f);
 }
 

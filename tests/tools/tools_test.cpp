@@ -115,17 +115,15 @@ protected:
 
 TEST_F(VarnelQuery, EachSearchSendsTheWindowsRequestAndPrintsTheAnswerAsUtf8) {
     RunningServer server = RunningServer::Start();
-    SearchFields byName, byCode, byAddress;
-    byName.RadioButton4 = false;
-    byName.RadioButton5 = true;
-    byName.Edit8 = L"районный";
-    byCode.RadioButton4 = false;
-    byCode.RadioButton6 = true;
-    byCode.Edit7 = L"01016433305000";
-    byAddress.Edit3 = L"Владимирогорск";
+    CustomPipes::SearchRequest byName, byCode, byAddress;
+    byName.by = CustomPipes::SearchRequest::By::Name;
+    byName.name = L"районный";
+    byCode.by = CustomPipes::SearchRequest::By::Code;
+    byCode.code = L"01016433305000";
+    byAddress.address.city = L"Владимирогорск";
     struct Case {
         std::wstring arguments;
-        const SearchFields& fields;
+        const CustomPipes::SearchRequest& fields;
         std::string by, piece;  // what the answer must say: the search made, and a body found
     } cases[] = {
         {L"--by name --name районный", byName, "name", "<name>Заречный районный суд Приозёрной области</name>"},
@@ -213,6 +211,32 @@ TEST_F(VarnelQuery, AmpersandIsRefusedWithTheParsersReasonAndNothingPosted) {
     EXPECT_NE(err.find("not well-formed (invalid token)"), std::string::npos) << err;
     EXPECT_NE(err.find("Line: 28"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << "one line: " << err;
+    EXPECT_TRUE(spy_.Requests().empty());
+}
+
+TEST_F(VarnelQuery, ARequestFileAServerWouldRefuseIsRefusedAtOnceWithExitTwo) {
+    RunningServer server = RunningServer::Start();
+    ScratchFolder folder(L"refused requests");
+    const std::string declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+    const struct {
+        const wchar_t* file;
+        std::string document;
+        const char* reason;
+    } cases[] = {
+        {L"doctype.xml", declaration + "<!DOCTYPE ParamsForVarnel>\r\n<ParamsForVarnel/>\r\n", "DOCTYPE"},
+        {L"entity.xml", declaration + "<!DOCTYPE p [<!ENTITY e \"x\">]>\r\n<ParamsForVarnel>&e;</ParamsForVarnel>\r\n",
+         "DOCTYPE"},
+        {L"other.xml", declaration + "<Other/>\r\n", "root element is <Other>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(wire::ToUtf8(c.file));
+        ASSERT_TRUE(WriteWholeFile(folder / c.file, c.document));
+        Tool query(QueryCommand(L"--request \"" + (folder / c.file) + L"\" --timeout 30"));
+        query.Run();
+        EXPECT_EQ(query.ExitCode(), 2u) << query.Err();
+        EXPECT_NE(query.Err().find(c.reason), std::string::npos) << query.Err();
+        EXPECT_LT(query.Seconds(), 5.0) << "the request was sent and its answer waited for";
+    }
     EXPECT_TRUE(spy_.Requests().empty());
 }
 
