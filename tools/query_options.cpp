@@ -70,6 +70,8 @@ QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments) {
             options.timeoutSeconds = Seconds(value());
         } else if (option == L"--request") {
             options.requestFile = value();
+        } else if (option == L"--output") {
+            options.outputFile = value();
         } else {
             throw ProgramError(L"unknown option \"" + option + L"\" (see varnel-query --help)");
         }
@@ -81,11 +83,12 @@ QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments) {
 }
 
 const wchar_t* QueryUsage() {
-    return LR"(Usage: varnel-query [search options] [--chosen] [--timeout SECONDS]
-       varnel-query --request FILE [--timeout SECONDS]
+    return LR"(Usage: varnel-query [search options] [--chosen] [--timeout SECONDS] [--output FILE]
+       varnel-query --request FILE|- [--timeout SECONDS] [--output FILE]
 
 Sends one search to Varnel exactly as the demo window's page 1 does and prints
-Varnel's answer, the decoded XML document, as UTF-8 on standard output.
+Varnel's answer, the decoded XML document, as UTF-8 on standard output (or
+writes it to the file --output names).
 Varnel is started when it is installed but not running (up to 8 seconds).
 Without options the request is the window's default: a search by address with
 "владимир" as the name.
@@ -102,8 +105,15 @@ Search options:
                       picks the answer in Varnel's window
 Other options:
   --timeout SECONDS   how long to wait for the answer (default 30)
-  --request FILE      send a prepared UTF-8 XML request instead; it is checked
-                      and encoded like a built one
+  --request FILE      send a prepared XML request instead; it is checked and
+                      encoded like a built one. UTF-8, or UTF-16 with a
+                      byte-order mark (as Notepad and PowerShell save it).
+                      "--request -" reads it from standard input.
+  --output FILE       write the answer as UTF-8 to FILE instead of standard
+                      output. Windows PowerShell 5.1 re-decodes what a program
+                      prints with the console's code page, which garbles the
+                      Cyrillic in "> FILE"; --output is written by varnel-query
+                      itself. (In cmd, "> FILE" is byte-exact.)
   --help              this text
 
 Values are sent as typed, without XML escaping: "&" and "<" are refused.
@@ -115,7 +125,8 @@ Exit codes (each failure with a one-line reason on standard error):
      reason and line), longer than 8191 characters, or non-ASCII text under a
      multi-byte ANSI code page; nothing was sent
   3  no answer within the timeout
-  4  any other failure (a registry value of the wrong type, no request block)
+  4  any other failure (the answer could not be written: a closed pipe, a full
+     disk; a registry value of the wrong type; no request block)
 )";
 }
 

@@ -15,13 +15,14 @@ enum class QueryExit : int {
     NotInstalled = 1,  // Varnel is neither running nor installed; nothing was sent
     Refused = 2,       // bad option, malformed or too long request; nothing was sent
     NoAnswer = 3,      // no answer within the timeout
-    Failed = 4,        // anything else: a registry value of the wrong type, no request block
+    Failed = 4,        // anything else: a registry value of the wrong type, an answer that cannot be written
 };
 
 struct QueryOptions {
     SearchFields fields;                     // the window's defaults, changed by the options
     double timeoutSeconds = 30;              // a chosen answer waits for a person
-    std::optional<std::wstring> requestFile;  // a prepared UTF-8 request instead of fields
+    std::optional<std::wstring> requestFile;  // a prepared request instead of fields; "-": standard input
+    std::optional<std::wstring> outputFile;   // the answer goes there instead of to standard output
     bool help = false;
 };
 

@@ -1,17 +1,15 @@
 // varnel-query: one search sent to Varnel from the command line, as the demo window's
 // page 1 sends it, and the answer printed. See QueryUsage for the options.
 #include "CustomPipes.h"
-#include "handles.h"
 #include "hidden_window.h"
 #include "program_error.h"
 #include "protocol.h"
 #include "query_options.h"
 #include "request_block.h"
+#include "request_file.h"
 #include "search_request.h"
 #include "standard_streams.h"
-#include "wire_document.h"
 #include "wire_text.h"
-#include "xml_check.h"
 
 #include <chrono>
 #include <cwchar>
@@ -28,41 +26,6 @@ std::wstring SecondsText(double seconds) {
     wchar_t text[32];
     std::swprintf(text, std::size(text), L"%g", seconds);
     return text;
-}
-
-std::string ReadWholeFile(const std::wstring& path) {
-    const UniqueHandle file = AdoptFileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        throw ProgramError(L"the request file \"" + path + L"\" cannot be opened (system error " +
-                           std::to_wstring(error) + L")");
-    }
-    LARGE_INTEGER size{};
-    // A request block holds 16 KB; a much larger file is refused as too long anyway.
-    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 20)) {
-        throw ProgramError(L"the request file \"" + path + L"\" is not a request (larger than 1 MB)");
-    }
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size())) {
-        throw ProgramError(L"the request file \"" + path + L"\" cannot be read");
-    }
-    return bytes;
-}
-
-// A prepared request: checked as a built one is, then in wire form with its NUL.
-std::wstring RequestFromFile(const std::wstring& path) {
-    std::string document = ReadWholeFile(path);
-    // A request never carries a byte-order mark; editors may add one.
-    if (document.starts_with("\xEF\xBB\xBF")) document.erase(0, 3);
-    CheckWellFormed(document);
-    try {
-        return wire::WireTextOfDocument(document) + L'\0';
-    } catch (const ProgramError& e) {
-        throw ProgramError(L"the request file \"" + path + L"\": " + e.Text());
-    }
 }
 
 // Waits for Varnel's data-ready message and copies its answer out. Empty when none came
@@ -98,11 +61,12 @@ QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) 
     failure = QueryExit::Refused;
     const tools::QueryOptions options = tools::ParseQueryOptions(arguments);
     if (options.help) {
+        failure = QueryExit::Failed;
         tools::WriteOutput(tools::QueryUsage());
         return QueryExit::Answered;
     }
     const std::wstring request =
-        options.requestFile ? RequestFromFile(*options.requestFile) : BuildSearchRequest(options.fields);
+        options.requestFile ? tools::RequestFromFile(*options.requestFile) : BuildSearchRequest(options.fields);
     RequestBlock::CheckFits(request);
 
     failure = QueryExit::Failed;
@@ -131,7 +95,11 @@ QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) 
     }
     std::wstring text;
     for (const std::wstring& line : wire::DecodeLines(*answer)) text += line + L"\n";
-    tools::WriteOutput(text);
+    if (options.outputFile) {
+        tools::WriteUtf8File(*options.outputFile, text);
+    } else {
+        tools::WriteOutput(text);
+    }
     return QueryExit::Answered;
 }
 
