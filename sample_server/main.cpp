@@ -11,6 +11,7 @@
 #include "server_interface.h"
 #include "server_window.h"
 #include "service_catalogue.h"
+#include "wire_text.h"
 
 #include <string>
 
@@ -41,6 +42,12 @@ int RunRecordMode(const LaunchRequest& launch, const std::wstring& ownPath) {
         PrintLine(L"Failed: " + e.Text());
     }
     return 1;
+}
+
+// Printed, as the record modes print, where it was started from; no window opens.
+int PrintUsage() {
+    for (const std::wstring_view line : wire::SplitLines(ServerUsage())) PrintLine(line);
+    return 0;
 }
 
 // A second start gives its arguments to the running server and ends. The first start
@@ -91,6 +98,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     try {
         const std::wstring_view arguments = ArgumentsOf(::GetCommandLineW(), ownPath);
         const LaunchRequest launch = ParseArguments(arguments);
+        if (launch.mode == LaunchMode::Help) return PrintUsage();
         if (launch.mode != LaunchMode::Window) return RunRecordMode(launch, ownPath);
         return RunServer(instance, showCommand, arguments);
     } catch (const ProgramError& e) {
