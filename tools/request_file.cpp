@@ -9,6 +9,8 @@
 
 #include <cwchar>
 #include <iterator>
+#include <optional>
+#include <string>
 
 namespace tools {
 
