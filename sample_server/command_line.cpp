@@ -101,8 +101,10 @@ invented directory of courts, and logs each request and answer in its window.
   -i:CODE       the same by a body's 14-digit code
   -f:SURNAME    the same by a judge's surname
                 A second start hands its switch to the running server and ends.
-  --register    record this program as Varnel in HKEY_CURRENT_USER\Software                Orbisan\Varnel, so that client programs find and start it; a
-                record of another program is left alone unless --force is added
+  --register    record this program as Varnel in the installation record
+                (HKEY_CURRENT_USER\Software\Orbisan\Varnel), so that client
+                programs find and start it; a record of another program is left
+                alone unless --force is added
   --unregister  remove that record when it names this program (or, with
                 --force, whatever it names)
   --help        this text

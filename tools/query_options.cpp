@@ -107,7 +107,8 @@ Other options:
   --timeout SECONDS   how long to wait for the answer (default 30)
   --request FILE      send a prepared XML request instead; it is checked and
                       encoded like a built one. UTF-8, or UTF-16 with a
-                      byte-order mark (as Notepad and PowerShell save it).
+                      byte-order mark (as Windows PowerShell's Out-File and
+                      Notepad's "Unicode" save it).
                       "--request -" reads it from standard input.
   --output FILE       write the answer as UTF-8 to FILE instead of standard
                       output. Windows PowerShell 5.1 re-decodes what a program
@@ -121,8 +122,9 @@ Values are sent as typed, without XML escaping: "&" and "<" are refused.
 Exit codes (each failure with a one-line reason on standard error):
   0  the answer was printed
   1  Varnel is neither running nor installed; nothing was sent
-  2  the request was refused: a bad option, not well-formed XML (the parser's
-     reason and line), longer than 8191 characters, or non-ASCII text under a
+  2  the request was refused: a bad option, a request file that cannot be read
+     or is no UTF-8 or UTF-16 text, not well-formed XML (the parser's reason
+     and line), longer than 8191 wire characters, or non-ASCII text under a
      multi-byte ANSI code page; nothing was sent
   3  no answer within the timeout
   4  any other failure (the answer could not be written: a closed pipe, a full

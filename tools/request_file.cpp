@@ -144,7 +144,8 @@ std::string CheckedUtf8(std::string bytes, const std::wstring& source) {
 std::string ReadRequestDocument(const std::wstring& path) {
     const std::wstring source = SourceName(path);
     std::string bytes = ReadBytes(path, source);
-    // Notepad and PowerShell write UTF-16 with a byte-order mark; editors may add one to UTF-8.
+    // Windows PowerShell's Out-File and Notepad's "Unicode" write UTF-16 with a byte-order
+    // mark; editors may add one to UTF-8.
     if (bytes.starts_with("\xFF\xFE")) return Utf8OfUtf16(std::string_view(bytes).substr(2), false, source);
     if (bytes.starts_with("\xFE\xFF")) return Utf8OfUtf16(std::string_view(bytes).substr(2), true, source);
     if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
