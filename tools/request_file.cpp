@@ -117,8 +117,10 @@ std::optional<size_t> FirstNonUtf8Byte(std::string_view bytes) {
     size_t offset = 0;
     for (size_t i = 0; i < decoded.size(); ++i) {
         if (decoded[i] == L'\uFFFD' && bytes.substr(offset, 3) != "\xEF\xBF\xBD") return offset;
-        offset += wire::Utf8Length(decoded.substr(i, 1 + (decoded[i] >= 0xD800 && decoded[i] <= 0xDBFF)));
-        if (decoded[i] >= 0xD800 && decoded[i] <= 0xDBFF) ++i;
+        // Decoding makes no lone surrogate: a high one starts a pair of four bytes.
+        const bool pair = decoded[i] >= 0xD800 && decoded[i] <= 0xDBFF;
+        offset += pair ? 4 : wire::Utf8Length(decoded.substr(i, 1));
+        i += pair ? 1 : 0;
     }
     return std::nullopt;
 }
