@@ -13,7 +13,7 @@ struct VarnelSearch {
     VarnelSearch(const VarnelSearch&) = delete;
     VarnelSearch& operator=(const VarnelSearch&) = delete;
 
-    // One option, named as varnel-query's without the dashes. Raises ProgramError, the
+    // One option, named as varnel-query's without the dashes. Raises CustomPipes::ProgramError, the
     // search unchanged, for an unknown option, a bad value, or a prepared request
     // together with search options.
     void Set(const std::wstring& option, const std::wstring& value);

@@ -39,12 +39,12 @@ int Failure(VarnelSearch& search, int code) noexcept {
     try {
         try {
             throw;
-        } catch (const ProgramError& e) {
+        } catch (const CustomPipes::ProgramError& e) {
             search.error = tools::OneLine(e.Text());
         } catch (const std::bad_alloc&) {
             search.error = L"out of memory";
         } catch (const std::exception& e) {
-            search.error = wire::DecodeUtf8(e.what());
+            search.error = CustomPipes::wire::DecodeUtf8(e.what());
         } catch (...) {
             search.error = L"an unexpected failure inside varnel.dll";
         }

@@ -21,7 +21,7 @@ AnswerBlock::AnswerBlock()
 void AnswerBlock::Publish(std::wstring_view textWithNul, WPARAM wParam, LPARAM lParam) {
     const size_t bytes = textWithNul.size() * sizeof(wchar_t);
     if (textWithNul.empty() || textWithNul.back() != L'\0' || bytes > size_) {
-        throw ProgramError(L"An answer of " + std::to_wstring(bytes) + L" bytes does not fit the answer block");
+        throw CustomPipes::ProgramError(L"An answer of " + std::to_wstring(bytes) + L" bytes does not fit the answer block");
     }
     std::memcpy(block_.WritableData(), textWithNul.data(), bytes);
     ::PostMessageW(HWND_BROADCAST, CustomPipes::ServiceMessage(CustomPipes::Service::Varnel,

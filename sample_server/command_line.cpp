@@ -59,6 +59,10 @@ LaunchRequest ParseArguments(std::wstring_view arguments) {
         return request;
     }
     const std::vector<std::wstring_view> tokens = Tokens(rest);
+    if (tokens.size() == 1 && (tokens[0] == L"--help" || tokens[0] == L"-h" || tokens[0] == L"/?")) {
+        request.mode = LaunchMode::Help;
+        return request;
+    }
     bool any = false;
     for (std::wstring_view token : tokens) {
         if (token == L"--register" && !any) {
@@ -79,6 +83,31 @@ LaunchRequest ParseArguments(std::wstring_view arguments) {
         request.unrecognised = std::wstring(rest);
     }
     return request;
+}
+
+const wchar_t* ServerUsage() {
+    return LR"(Usage: varnel-sample-server.exe [-a:NAME | -i:CODE | -f:SURNAME]
+       varnel-sample-server.exe --register [--force]
+       varnel-sample-server.exe --unregister [--force]
+       varnel-sample-server.exe --help
+
+A stand-in for Varnel: it speaks Varnel's side of the protocol with a small
+invented directory of courts, and logs each request and answer in its window.
+
+  -a:NAME       open with a search by a body's name done, its result listed for
+                a choice; the value is the rest of the command line, spaces too
+  -i:CODE       the same by a body's 14-digit code
+  -f:SURNAME    the same by a judge's surname
+                A second start hands its switch to the running server and ends.
+  --register    record this program as Varnel in the installation record
+                (HKEY_CURRENT_USER\Software\Orbisan\Varnel), so that client
+                programs find and start it; a record of another program is left
+                alone unless --force is added
+  --unregister  remove that record when it names this program (or, with
+                --force, whatever it names)
+  --help        this text
+
+Exit codes of --register and --unregister: 0 done, 1 failed, 2 refused.)";
 }
 
 }  // namespace sample_server

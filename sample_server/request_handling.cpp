@@ -11,8 +11,8 @@ RequestOutcome HandleRequest(std::wstring_view requestText, UINT codePage) {
     RequestOutcome outcome;
     CustomPipes::RequestDocument request;
     try {
-        request = CustomPipes::ParseRequestDocument(wire::ToAnsiBytes(requestText, codePage));
-    } catch (const ProgramError& e) {
+        request = CustomPipes::ParseRequestDocument(CustomPipes::wire::ToAnsiBytes(requestText, codePage));
+    } catch (const CustomPipes::ProgramError& e) {
         outcome.refusal = e.Text();
         return outcome;
     }

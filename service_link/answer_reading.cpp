@@ -1,7 +1,8 @@
 // Copying a service's answer out of its answer block.
-#include "CustomPipes.h"
+#include "answer_reading.h"
 
 #include "named_block.h"
+#include "service_catalogue.h"
 
 namespace CustomPipes {
 

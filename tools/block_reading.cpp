@@ -14,7 +14,7 @@ BlockText ReadBlockText(const std::wstring& name, size_t contractBytes) {
         return result;
     }
     result.wireText = std::move(*block.text);
-    if (auto document = wire::DocumentOfWireText(result.wireText)) {
+    if (auto document = CustomPipes::wire::DocumentOfWireText(result.wireText)) {
         result.document = std::move(*document);
     } else {
         result.problem = L"not wire text (" + std::to_wstring(result.wireText.size()) +

@@ -33,12 +33,12 @@ void SearchBy(Search& search, const std::wstring& by, const std::wstring& option
     } else if (by == L"code") {
         search.by = Search::By::Code;
     } else {
-        throw ProgramError(option + L" takes address, name, surname or code, not \"" + by + L"\"");
+        throw CustomPipes::ProgramError(option + L" takes address, name, surname or code, not \"" + by + L"\"");
     }
 }
 
 bool OneOrZero(const std::wstring& value, const std::wstring& option) {
-    if (value != L"1" && value != L"0") throw ProgramError(option + L" takes 1 or 0, not \"" + value + L"\"");
+    if (value != L"1" && value != L"0") throw CustomPipes::ProgramError(option + L" takes 1 or 0, not \"" + value + L"\"");
     return value == L"1";
 }
 
@@ -60,7 +60,7 @@ void SetSearchOption(Search& search, const std::wstring& name, const std::wstrin
     } else if (name == L"chosen") {
         search.answer = OneOrZero(value, prefix + name) ? Search::Answer::ChosenInVarnel : Search::Answer::Automatic;
     } else {
-        throw ProgramError(L"unknown option \"" + prefix + name + L"\"");
+        throw CustomPipes::ProgramError(L"unknown option \"" + prefix + name + L"\"");
     }
 }
 
@@ -70,7 +70,7 @@ double Seconds(const std::wstring& text) {
     wchar_t* end = nullptr;
     const double seconds = std::wcstod(text.c_str(), &end);
     if (text.empty() || *end != L'\0' || !(seconds > 0 && seconds <= 86400)) {
-        throw ProgramError(L"--timeout takes a number of seconds above 0 and at most 86400, not \"" + text + L"\"");
+        throw CustomPipes::ProgramError(L"--timeout takes a number of seconds above 0 and at most 86400, not \"" + text + L"\"");
     }
     return seconds;
 }
@@ -83,7 +83,7 @@ QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& option = arguments[i];
         const auto value = [&]() -> const std::wstring& {
-            if (i + 1 >= arguments.size()) throw ProgramError(option + L" needs a value");
+            if (i + 1 >= arguments.size()) throw CustomPipes::ProgramError(option + L" needs a value");
             return arguments[++i];
         };
         if (option == L"--help" || option == L"-h" || option == L"/?") {
@@ -95,25 +95,28 @@ QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments) {
             options.timeoutSeconds = Seconds(value());
         } else if (option == L"--request") {
             options.requestFile = value();
+        } else if (option == L"--output") {
+            options.outputFile = value();
         } else if (option.starts_with(L"--") && IsSearchOption(option.substr(2))) {
             SetSearchOption(options.search, option.substr(2), value(), L"--");
             fieldsGiven = true;
         } else {
-            throw ProgramError(L"unknown option \"" + option + L"\" (see varnel-query --help)");
+            throw CustomPipes::ProgramError(L"unknown option \"" + option + L"\" (see varnel-query --help)");
         }
     }
     if (options.requestFile && fieldsGiven) {
-        throw ProgramError(L"--request sends the file as it is; it takes no search options");
+        throw CustomPipes::ProgramError(L"--request sends the file as it is; it takes no search options");
     }
     return options;
 }
 
 const wchar_t* QueryUsage() {
-    return LR"(Usage: varnel-query [search options] [--chosen] [--timeout SECONDS]
-       varnel-query --request FILE [--timeout SECONDS]
+    return LR"(Usage: varnel-query [search options] [--chosen] [--timeout SECONDS] [--output FILE]
+       varnel-query --request FILE|- [--timeout SECONDS] [--output FILE]
 
 Sends one search to Varnel exactly as the demo window's page 1 does and prints
-Varnel's answer, the decoded XML document, as UTF-8 on standard output.
+Varnel's answer, the decoded XML document, as UTF-8 on standard output (or
+writes it to the file --output names).
 Varnel is started when it is installed but not running (up to 8 seconds).
 Without options the request is the window's default: a search by address with
 "владимир" as the name.
@@ -130,8 +133,16 @@ Search options:
                       picks the answer in Varnel's window
 Other options:
   --timeout SECONDS   how long to wait for the answer (default 30)
-  --request FILE      send a prepared UTF-8 XML request instead; it is checked
-                      and encoded like a built one
+  --request FILE      send a prepared XML request instead; it is checked and
+                      encoded like a built one. UTF-8, or UTF-16 with a
+                      byte-order mark (as Windows PowerShell's Out-File and
+                      Notepad's "Unicode" save it).
+                      "--request -" reads it from standard input.
+  --output FILE       write the answer as UTF-8 to FILE instead of standard
+                      output. Windows PowerShell 5.1 re-decodes what a program
+                      prints with the console's code page, which garbles the
+                      Cyrillic in "> FILE"; --output is written by varnel-query
+                      itself. (In cmd, "> FILE" is byte-exact.)
   --help              this text
 
 Values are sent as typed, without XML escaping: "&" and "<" are refused.
@@ -139,11 +150,13 @@ Values are sent as typed, without XML escaping: "&" and "<" are refused.
 Exit codes (each failure with a one-line reason on standard error):
   0  the answer was printed
   1  Varnel is neither running nor installed; nothing was sent
-  2  the request was refused: a bad option, not well-formed XML (the parser's
-     reason and line), longer than 8191 characters, or non-ASCII text under a
+  2  the request was refused: a bad option, a request file that cannot be read
+     or is no UTF-8 or UTF-16 text, not well-formed XML (the parser's reason
+     and line), longer than 8191 wire characters, or non-ASCII text under a
      multi-byte ANSI code page; nothing was sent
   3  no answer within the timeout
-  4  any other failure (a registry value of the wrong type, no request block)
+  4  any other failure (the answer could not be written: a closed pipe, a full
+     disk; a registry value of the wrong type; no request block)
 )";
 }
 

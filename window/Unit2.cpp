@@ -56,8 +56,8 @@ TfrmMain::TfrmMain(Application& application, HINSTANCE instance) : application_(
     if (!window) {
         // When the controls failed, the error display has told why already.
         const DWORD error = ::GetLastError();
-        if (controlsFailed_) throw AbortError();
-        throw ProgramError(CustomPipes::SystemErrorText(L"The main window could not be created", error));
+        if (controlsFailed_) throw CustomPipes::AbortError();
+        throw CustomPipes::ProgramError(CustomPipes::SystemErrorText(L"The main window could not be created", error));
     }
 }
 
@@ -113,7 +113,7 @@ void TfrmMain::FormCreate() {
     application_.SetOnMessage([this](MSG& message, bool& handled) { OnApplicationMessage(message, handled); });
     // A block that cannot be created is noted, not raised: the service messages are
     // registered all the same, and the send button reports it.
-    requestBlock_ = RequestBlock::CreateFor(handle_);
+    requestBlock_ = CustomPipes::RequestBlock::CreateFor(handle_);
     CustomPipes::RegisterServiceMessages();
     CustomPipes::AcceptFromAnyProcess(
         handle_, CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady));
@@ -270,7 +270,7 @@ void TfrmMain::Button1Click() {
     // does not wait for its turn but says so.
     if (!turn_) turn_ = CustomPipes::ExchangeTurn::Take(0);
     if (!turn_) {
-        throw ProgramError(L"Another program is waiting for Varnel's answer to its request; send the request again "
+        throw CustomPipes::ProgramError(L"Another program is waiting for Varnel's answer to its request; send the request again "
                            L"in a moment");
     }
     ::SetTimer(handle_, kTurnTimer, kTurnTimeoutMs, nullptr);
@@ -307,7 +307,7 @@ void TfrmMain::ShowAnswer(const std::wstring& text) {
     // One text for the whole memo: adding a line at a time re-lays the memo each time,
     // which a 64 KB answer makes slow.
     static const bool underWine = RunsUnderWine();
-    ::SetWindowTextW(Memo1, MemoText(wire::DecodeLinesJoined(text), underWine).c_str());
+    ::SetWindowTextW(Memo1, MemoText(CustomPipes::wire::DecodeLinesJoined(text), underWine).c_str());
 }
 
 void TfrmMain::Button2Click() {

@@ -66,6 +66,6 @@ private:
     RememberedFocus lastFocus_;
     bool created_ = false;  // from the end of creation to WM_DESTROY
     bool controlsFailed_ = false;
-    RequestBlock requestBlock_;
+    CustomPipes::RequestBlock requestBlock_;
     CustomPipes::ExchangeTurn turn_;  // held from a request until its answer or kTurnTimeoutMs
 };

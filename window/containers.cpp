@@ -115,7 +115,7 @@ void RegisterFormWindowClass(HINSTANCE instance, const wchar_t* className, WNDPR
     if (::RegisterClassExW(&windowClass)) return;
     const DWORD error = ::GetLastError();
     if (error != ERROR_CLASS_ALREADY_EXISTS) {
-        throw ProgramError(
+        throw CustomPipes::ProgramError(
             CustomPipes::SystemErrorText(std::wstring(L"The window class ") + className + L" could not be registered", error));
     }
 }

@@ -30,7 +30,7 @@ TEST_F(RoundTrip, InstalledServerIsStartedAndItsAnswerShowsOnPageTwo) {
     EXPECT_TRUE(sample_server_driver::IsServerRunning());
 
     // Exactly the lines of the answer block, with the Cyrillic readable.
-    EXPECT_EQ(MemoLines(demo), wire::DecodeLines(ReadAnswerBlock().value_or(L"")));
+    EXPECT_EQ(MemoLines(demo), CustomPipes::wire::DecodeLines(ReadAnswerBlock().value_or(L"")));
     EXPECT_EQ(MemoLines(demo).front(), L"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>");
     EXPECT_FALSE(demo.HasMessageBox(kTitle));
 }
@@ -54,7 +54,7 @@ TEST_F(RoundTrip, RunningServerIsMaximizedAndAskedAtOnceAndAnswersEveryPress) {
     ASSERT_TRUE(gui::ClickAndWait(demo.Control(ControlId::Button1)));
     ASSERT_TRUE(gui::WaitUntil([&] { return MemoHolds(demo, L"<by>code</by>"); }, 10000));
     ASSERT_TRUE(demo.Flush());
-    EXPECT_EQ(MemoLines(demo), wire::DecodeLines(ReadAnswerBlock().value_or(L"")));
+    EXPECT_EQ(MemoLines(demo), CustomPipes::wire::DecodeLines(ReadAnswerBlock().value_or(L"")));
     EXPECT_TRUE(MemoHolds(demo, L"<found>1</found>"));
     EXPECT_FALSE(MemoHolds(demo, L"<by>name</by>"));
 }

@@ -33,7 +33,7 @@ protected:
     static std::wstring ShowEarlierAnswer(const gui::DemoProcess& demo) {
         auto block = CustomPipes::NamedBlock::Create(L"Varnel2", 65536);
         EXPECT_TRUE(block.IsMapped());
-        const std::wstring answer = wire::EncodeValue(L"<VarnelAnswer>\r\n  <found>0</found>\r\n</VarnelAnswer>\r\n");
+        const std::wstring answer = CustomPipes::wire::EncodeValue(L"<VarnelAnswer>\r\n  <found>0</found>\r\n</VarnelAnswer>\r\n");
         PutText(block, answer);
         ::PostMessageW(demo.MainWindow(), DataReadyMessage(), 0, 0);
         EXPECT_TRUE(demo.Flush());
@@ -190,7 +190,7 @@ TEST_F(PeerFaults, RecordNamingAFileThatIsGone) {
     const HWND box = demo.WaitForMessageBox(kTitle, 10000);
     ASSERT_TRUE(box) << "the failed start was not reported";
     const std::wstring text = gui::MessageBoxText(box);
-    EXPECT_NE(text.find(L"Varnel could not be started from \"" + copy + L"\""), std::wstring::npos) << wire::ToUtf8(text);
+    EXPECT_NE(text.find(L"Varnel could not be started from \"" + copy + L"\""), std::wstring::npos) << CustomPipes::wire::ToUtf8(text);
     gui::CloseMessageBox(box);
     EXPECT_EQ(notices.CountAfter(500), 0);
     EXPECT_EQ(MemoText(demo), earlier);

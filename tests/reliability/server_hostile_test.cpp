@@ -60,7 +60,7 @@ std::wstring HugeAttribute(size_t characters) {
            L"\"><Names><use>yes</use><name>sud</name></Names></ParamsForVarnel>";
 }
 
-std::string Bytes(const std::wstring& text) { return wire::ToAnsiBytes(text); }
+std::string Bytes(const std::wstring& text) { return CustomPipes::wire::ToAnsiBytes(text); }
 
 // The parser's outcome for a document: empty when it was read, else the refusal.
 std::wstring Outcome(const std::string& document) {

@@ -140,7 +140,7 @@ TEST(RequestBuildingFuzz, EveryFieldSetGivesTheExactDocumentOrAnError) {
             ASSERT_EQ(SystemAnsi(request.substr(0, request.size() - 1), kCyrillic), ExpectedDocument(fields))
                 << "round " << round;
             ++built;
-        } catch (const ProgramError& e) {
+        } catch (const CustomPipes::ProgramError& e) {
             if (lone) {
                 ASSERT_NE(e.Text().find(L"lone UTF-16 surrogate"), std::wstring::npos) << "round " << round;
                 ++refusedSurrogate;

@@ -16,7 +16,7 @@ namespace {
 RequestDocument ParseBuilt(const CustomPipes::SearchRequest& fields) {
     std::wstring text = BuildSearchRequest(fields);
     text.pop_back();  // the NUL
-    return ParseRequestDocument(wire::ToAnsiBytes(text));
+    return ParseRequestDocument(CustomPipes::wire::ToAnsiBytes(text));
 }
 
 std::wstring ErrorOf(std::string_view document) { return ErrorTextOf([&] { ParseRequestDocument(document); }); }
@@ -109,11 +109,11 @@ TEST(RequestDocument, OnlyTheExactWordYesSwitchesASectionOn) {
     EXPECT_FALSE(r.namesUse);
 }
 
-// Damaged requests, byte by byte: each is read or refused with ProgramError, nothing else.
+// Damaged requests, byte by byte: each is read or refused with CustomPipes::ProgramError, nothing else.
 TEST(RequestDocument, DamagedRequestsAreReadOrRefusedNeverMore) {
     std::wstring text = BuildSearchRequest(CustomPipes::SearchRequest{});
     text.pop_back();
-    const std::string original = wire::ToAnsiBytes(text);
+    const std::string original = CustomPipes::wire::ToAnsiBytes(text);
     std::mt19937 random(4711);
     int refused = 0;
     for (int round = 0; round < 3000; ++round) {
@@ -129,7 +129,7 @@ TEST(RequestDocument, DamagedRequestsAreReadOrRefusedNeverMore) {
         }
         try {
             ParseRequestDocument(damaged);
-        } catch (const ProgramError& e) {
+        } catch (const CustomPipes::ProgramError& e) {
             ++refused;
             EXPECT_FALSE(e.Text().empty());
         }

@@ -16,7 +16,7 @@ namespace {
 CustomPipes::RequestDocument Parsed(const CustomPipes::SearchRequest& search) {
     std::wstring text = BuildSearchRequest(search);
     text.pop_back();
-    return CustomPipes::ParseRequestDocument(wire::ToAnsiBytes(text));
+    return CustomPipes::ParseRequestDocument(CustomPipes::wire::ToAnsiBytes(text));
 }
 
 Search SearchFor(const CustomPipes::SearchRequest& search) { return ResolveSearch(Parsed(search)); }

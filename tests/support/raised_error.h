@@ -5,12 +5,12 @@
 
 #include <string>
 
-// The ProgramError text that action raised; whenNone when it raised none.
+// The CustomPipes::ProgramError text that action raised; whenNone when it raised none.
 template <class Action>
 std::wstring ErrorTextOf(Action&& action, std::wstring whenNone = L"(no error)") {
     try {
         action();
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         return e.Text();
     }
     return whenNone;

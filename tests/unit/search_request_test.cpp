@@ -54,7 +54,7 @@ std::wstring DefaultRequest() {
 
 std::vector<std::wstring> Lines(const std::wstring& request) {
     std::vector<std::wstring> lines;
-    for (std::wstring_view line : wire::SplitLines(std::wstring_view(request).substr(0, request.size() - 1))) {
+    for (std::wstring_view line : CustomPipes::wire::SplitLines(std::wstring_view(request).substr(0, request.size() - 1))) {
         lines.emplace_back(line);
     }
     return lines;
@@ -77,7 +77,7 @@ TEST(SearchRequest, SystemCodePageOfTheTestsIsCyrillic) {
 
 TEST(SearchRequest, InAnsiBytesTheNameIsTheUtf8OfTheTypedLetters) {
     const std::wstring request = BuildSearchRequest(CustomPipes::SearchRequest{}, kCyrillic);
-    const std::string bytes = wire::ToAnsiBytes(request, kCyrillic);
+    const std::string bytes = CustomPipes::wire::ToAnsiBytes(request, kCyrillic);
     EXPECT_NE(bytes.find("<name>\xD0\xB2\xD0\xBB\xD0\xB0\xD0\xB4\xD0\xB8\xD0\xBC\xD0\xB8\xD1\x80</name>\r\n"),
               std::string::npos);
     EXPECT_EQ(bytes.back(), '\0');
@@ -188,7 +188,7 @@ TEST(SearchRequest, ControlCharactersAndLoneSurrogatesAreRefused) {
     CustomPipes::SearchRequest pair;
     pair.name = L"\U0001F600";
     const std::vector<std::wstring> lines = Lines(BuildSearchRequest(pair, kCyrillic));
-    EXPECT_EQ(wire::DecodeUtf8(wire::ToAnsiBytes(lines[27], kCyrillic)), L"    <name>\U0001F600</name>");
+    EXPECT_EQ(CustomPipes::wire::DecodeUtf8(CustomPipes::wire::ToAnsiBytes(lines[27], kCyrillic)), L"    <name>\U0001F600</name>");
 }
 
 TEST(SearchRequest, UndefinedByteOf1251InTheLetterIRoundTrips) {
@@ -196,9 +196,9 @@ TEST(SearchRequest, UndefinedByteOf1251InTheLetterIRoundTrips) {
     CustomPipes::SearchRequest f;
     f.name = L"ИВАНОВ";
     const std::vector<std::wstring> lines = Lines(BuildSearchRequest(f, kCyrillic));
-    const std::string bytes = wire::ToAnsiBytes(lines[27], kCyrillic);
+    const std::string bytes = CustomPipes::wire::ToAnsiBytes(lines[27], kCyrillic);
     EXPECT_EQ(bytes, "    <name>\xD0\x98\xD0\x92\xD0\x90\xD0\x9D\xD0\x9E\xD0\x92</name>");
-    EXPECT_EQ(wire::DecodeUtf8(bytes), L"    <name>ИВАНОВ</name>");
+    EXPECT_EQ(CustomPipes::wire::DecodeUtf8(bytes), L"    <name>ИВАНОВ</name>");
 }
 
 TEST(SearchRequest, MultiByteCodePageCarriesAsciiAndRefusesOtherText) {
@@ -212,7 +212,7 @@ TEST(SearchRequest, MultiByteCodePageCarriesAsciiAndRefusesOtherText) {
     try {
         BuildSearchRequest(cyrillic, kJapanese);
         FAIL() << "no error";
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         EXPECT_NE(e.Text().find(L"«Наименование / Фамилия»"), std::wstring::npos);
         EXPECT_NE(e.Text().find(L"932"), std::wstring::npos);
     }
