@@ -20,7 +20,7 @@ double ServerStartToWindow(const std::wstring& serverPath, bool idle = false) {
     const ULONGLONG deadline = ::GetTickCount64() + 30000;
     while (!server.WindowOfClass(CustomPipes::kVarnelWindowClass) ||
            (idle && ::WaitForInputIdle(server.Process(), 0) == WAIT_TIMEOUT)) {
-        if (::GetTickCount64() > deadline || !server.IsRunning()) throw ProgramError(L"The sample server's window did not come");
+        if (::GetTickCount64() > deadline || !server.IsRunning()) throw CustomPipes::ProgramError(L"The sample server's window did not come");
         ::Sleep(1);
     }
     const double time = MicrosecondsSince(start);
@@ -47,9 +47,9 @@ double ColdQuery(LibrarySearch& search) {
     const long long start = Now();
     const int result = search.Run(30000);
     const double time = MicrosecondsSince(start);
-    if (result != 0) throw ProgramError(L"varnel.dll's cold query gave " + std::to_wstring(result) + L": " + search.Error());
+    if (result != 0) throw CustomPipes::ProgramError(L"varnel.dll's cold query gave " + std::to_wstring(result) + L": " + search.Error());
     if (search.Answer().find(L"<code>01016433305000</code>") == std::wstring::npos) {
-        throw ProgramError(L"varnel.dll's cold query gave another answer: " + search.Answer());
+        throw CustomPipes::ProgramError(L"varnel.dll's cold query gave another answer: " + search.Answer());
     }
     sample_server_driver::StopEveryServer();
     return time;

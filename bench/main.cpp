@@ -73,7 +73,7 @@ int wmain(int argc, wchar_t** argv) {
             return Usage();
         }
         return 0;
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         std::fwprintf(stderr, L"varnel-bench: %ls\n", e.Text().c_str());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "varnel-bench: %s\n", e.what());

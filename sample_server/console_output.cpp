@@ -34,7 +34,7 @@ void PrintLine(std::wstring_view line) {
         ::WriteConsoleW(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         return;
     }
-    const std::string bytes = wire::ToUtf8(text);
+    const std::string bytes = CustomPipes::wire::ToUtf8(text);
     ::WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 

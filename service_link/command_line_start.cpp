@@ -1,5 +1,5 @@
 // Starting Varnel with a command-line switch.
-#include "CustomPipes.h"
+#include "server_start.h"
 
 #include "process_start.h"
 

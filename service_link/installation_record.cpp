@@ -1,6 +1,6 @@
 #include "installation_record.h"
 
-#include "CustomPipes.h"
+#include "server_start.h"
 #include "handles.h"
 #include "program_error.h"
 #include "protocol.h"

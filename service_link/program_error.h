@@ -6,6 +6,8 @@
 #include <exception>
 #include <string>
 
+namespace CustomPipes {
+
 class ProgramError : public std::exception {
 public:
     explicit ProgramError(std::wstring text) : text_(std::move(text)), utf8_(Utf8(text_)) {}
@@ -32,3 +34,5 @@ class AbortError : public ProgramError {
 public:
     AbortError() : ProgramError(L"Operation aborted") {}
 };
+
+}  // namespace CustomPipes

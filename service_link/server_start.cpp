@@ -1,5 +1,5 @@
 // Making sure Varnel runs and can hear, and announcing a request to it.
-#include "CustomPipes.h"
+#include "server_start.h"
 
 #include "handles.h"
 #include "process_start.h"

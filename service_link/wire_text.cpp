@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
-namespace wire {
+namespace CustomPipes::wire {
 
 namespace {
 
@@ -334,4 +334,4 @@ std::wstring_view TextUpToNul(const void* data, size_t byteCount) {
     return std::wstring_view(chars, nul ? static_cast<size_t>(nul - chars) : count);
 }
 
-}  // namespace wire
+}  // namespace CustomPipes::wire

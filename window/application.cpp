@@ -37,8 +37,8 @@ int Application::Run() noexcept {
 void Application::ShowCurrentError() noexcept {
     try {
         throw;
-    } catch (const AbortError&) {
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::AbortError&) {
+    } catch (const CustomPipes::ProgramError& e) {
         ShowErrorText(e.Text());
     } catch (const std::exception& e) {
         ShowErrorText(WidenSystemText(e.what()));
