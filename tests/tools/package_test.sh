@@ -19,7 +19,7 @@ for bits in win64 win32; do
     fail=
     [ $bits = win64 ] && format=pei-x86-64 || format=pei-i386
     for f in varnel-demo.exe varnel-sample-server.exe varnel-query.exe varnel-monitor.exe varnel.dll varnel.h \
-             varnel.def README.txt SHA256SUMS docs/protocol.md docs/request.xsd docs/sample-answer.xsd; do
+             varnel.def README.txt SHA256SUMS docs/protocol.md docs/library.md docs/request.xsd docs/sample-answer.xsd; do
       [ -f "$f" ] || { echo "FAIL: $f is not in the $bits package"; fail=1; }
     done
     sha256sum --quiet -c SHA256SUMS || { echo "FAIL: SHA256SUMS of the $bits package does not match the files"; fail=1; }
@@ -34,7 +34,7 @@ for bits in win64 win32; do
     cmp -s varnel.h "$root/library/include/varnel.h" || { echo "FAIL: varnel.h of the $bits package is not the library's"; fail=1; }
     grep -q 'varnel-query' README.txt || { echo "FAIL: README.txt does not describe varnel-query"; fail=1; }
     grep -q 'varnel.dll' README.txt || { echo "FAIL: README.txt does not describe varnel.dll"; fail=1; }
-    for doc in 'docs\protocol.md' 'docs\request.xsd' 'Get-FileHash'; do
+    for doc in 'docs\protocol.md' 'docs\library.md' 'docs\request.xsd' 'Get-FileHash'; do
       grep -qF "$doc" README.txt || { echo "FAIL: README.txt does not mention $doc"; fail=1; }
     done
     [ -z "$fail" ]
