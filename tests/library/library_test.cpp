@@ -130,6 +130,27 @@ TEST_F(VarnelDll, EachSearchAnswersLineForLineAsVarnelQueryPrintsIt) {
     }
 }
 
+// The request a run reports, given back whole as a prepared request, is sent as it is:
+// the same request, the same answer. One with a DOCTYPE is refused as a server refuses it.
+TEST_F(VarnelDll, APreparedRequestIsSentAsItIs) {
+    RunningServer server = RunningServer::Start();
+    VarnelLibrary library(LibraryPath());
+    LibrarySearch built(library), prepared(library), withDoctype(library);
+    ASSERT_EQ(SetAll(built, kByCode), 0);
+    ASSERT_EQ(built.Run(10000), 0) << CustomPipes::wire::ToUtf8(built.Error());
+    ASSERT_EQ(prepared.Set(L"request", built.Request()), 0) << CustomPipes::wire::ToUtf8(prepared.Error());
+    ASSERT_EQ(prepared.Run(10000), 0) << CustomPipes::wire::ToUtf8(prepared.Error());
+    EXPECT_EQ(prepared.Request(), built.Request());
+    EXPECT_EQ(prepared.Answer(), built.Answer());
+
+    std::wstring document = built.Request();
+    document.insert(document.find(L"<ParamsForVarnel"), L"<!DOCTYPE ParamsForVarnel>\r\n");
+    ASSERT_EQ(withDoctype.Set(L"request", document), 0);
+    EXPECT_EQ(withDoctype.Run(10000), 2);
+    EXPECT_NE(withDoctype.Error().find(L"DOCTYPE"), std::wstring::npos) << CustomPipes::wire::ToUtf8(withDoctype.Error());
+    EXPECT_NE(withDoctype.Error().find(L"Line: 2"), std::wstring::npos) << CustomPipes::wire::ToUtf8(withDoctype.Error());
+}
+
 TEST_F(VarnelDll, RefusalsAreTwoWithVarnelQuerysReasonAndNothingIsSent) {
     RunningServer server = RunningServer::Start();
     VarnelLibrary library(LibraryPath());
