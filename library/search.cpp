@@ -4,10 +4,10 @@
 #include "program_error.h"
 #include "query_options.h"
 #include "request_block.h"
+#include "request_document.h"
 #include "standard_streams.h"
 #include "wire_document.h"
 #include "wire_text.h"
-#include "request_document.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "display_text.h"
 
+#include "utf16.h"
 #include "win32.h"
 
 #include <algorithm>
@@ -10,8 +11,6 @@ namespace CustomPipes {
 
 namespace {
 
-bool IsHigh(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLow(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // A tab moves the cursor as a space would; every other control can overwrite or
 // hide what was shown before it.
@@ -42,8 +41,8 @@ struct Shown {
 
 Shown ShowCharacter(std::wstring_view text, size_t at) {
     const wchar_t c = text[at];
-    if (IsHigh(c) && at + 1 < text.size() && IsLow(text[at + 1])) return {std::wstring(text.substr(at, 2)), 2};
-    if (IsHigh(c) || IsLow(c) || IsControlOrFormat(c)) {
+    if (IsHighSurrogate(c) && at + 1 < text.size() && IsLowSurrogate(text[at + 1])) return {std::wstring(text.substr(at, 2)), 2};
+    if (IsHighSurrogate(c) || IsLowSurrogate(c) || IsControlOrFormat(c)) {
         wchar_t code[8];
         std::swprintf(code, std::size(code), c < 0x100 ? L"\\x%02X" : L"\\u%04X", static_cast<unsigned>(c));
         return {code, 1};

@@ -1,6 +1,7 @@
 #include "request_document.h"
 
 #include "program_error.h"
+#include "utf16.h"
 #include "wire_text.h"
 
 #include "xml_parser.h"
@@ -30,7 +31,7 @@ std::string_view SourceLine(std::string_view document, unsigned long number) {
 std::wstring FirstCharacters(const std::wstring& text, size_t count) {
     size_t units = 0;
     for (size_t chars = 0; chars < count && units < text.size(); ++chars) {
-        units += (text[units] >= 0xD800 && text[units] <= 0xDBFF && units + 1 < text.size()) ? 2 : 1;
+        units += (IsHighSurrogate(text[units]) && units + 1 < text.size()) ? 2 : 1;
     }
     return text.substr(0, units);
 }

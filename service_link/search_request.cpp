@@ -1,8 +1,8 @@
 #include "search_request.h"
 
 #include "program_error.h"
-#include "wire_text.h"
 #include "request_document.h"
+#include "wire_text.h"
 
 namespace CustomPipes {
 

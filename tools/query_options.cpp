@@ -117,7 +117,9 @@ const wchar_t* QueryUsage() {
 Sends one search to Varnel exactly as the demo window's page 1 does and prints
 Varnel's answer, the decoded XML document, as UTF-8 on standard output (or
 writes it to the file --output names).
-Varnel is started when it is installed but not running (up to 8 seconds).
+Varnel is started when it is installed but not running, and the request is
+sent as soon as its window is there (at most 8 seconds). Other clients of
+ours take turns with it: it waits for its turn up to the timeout.
 Without options the request is the window's default: a search by address with
 "владимир" as the name.
 
@@ -153,10 +155,12 @@ Exit codes (each failure with a one-line reason on standard error):
   2  the request was refused: a bad option, a request file that cannot be read
      or is no UTF-8 or UTF-16 text, not well-formed XML (the parser's reason
      and line), longer than 8191 wire characters, or non-ASCII text under a
-     multi-byte ANSI code page; nothing was sent
+     multi-byte ANSI code page, a DOCTYPE, an entity or another root element
+     than <ParamsForVarnel>; nothing was sent
   3  no answer within the timeout
-  4  any other failure (the answer could not be written: a closed pipe, a full
-     disk; a registry value of the wrong type; no request block)
+  4  any other failure (Varnel could not be started; the answer could not be
+     written: a closed pipe, a full disk; a registry value of the wrong type;
+     no request block)
 )";
 }
 

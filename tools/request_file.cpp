@@ -2,10 +2,11 @@
 
 #include "handles.h"
 #include "program_error.h"
+#include "request_document.h"
+#include "system_error.h"
+#include "win32.h"
 #include "wire_document.h"
 #include "wire_text.h"
-#include "win32.h"
-#include "request_document.h"
 
 #include <cwchar>
 #include <iterator>
@@ -37,7 +38,7 @@ std::string ReadConsoleToEnd(HANDLE console, const std::wstring& source) {
         DWORD got = 0;
         if (!::ReadConsoleW(console, buffer, static_cast<DWORD>(std::size(buffer)), &got, nullptr)) {
             const DWORD error = ::GetLastError();
-            throw CustomPipes::ProgramError(source + L" cannot be read (system error " + std::to_wstring(error) + L")");
+            throw CustomPipes::ProgramError(CustomPipes::SystemErrorText(source + L" cannot be read", error));
         }
         if (got == 0) break;
         text.append(buffer, got);
@@ -64,7 +65,7 @@ std::string ReadToEnd(HANDLE stream, const std::wstring& source) {
             const DWORD error = ::GetLastError();
             // The writing end of a pipe was closed: that is its end.
             if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) break;
-            throw CustomPipes::ProgramError(source + L" cannot be read (system error " + std::to_wstring(error) + L")");
+            throw CustomPipes::ProgramError(CustomPipes::SystemErrorText(source + L" cannot be read", error));
         }
         if (got == 0) break;
         bytes.append(buffer, got);
@@ -83,7 +84,7 @@ std::string ReadBytes(const std::wstring& path, const std::wstring& source) {
                                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD error = ::GetLastError();
-        throw CustomPipes::ProgramError(source + L" cannot be opened (system error " + std::to_wstring(error) + L")");
+        throw CustomPipes::ProgramError(CustomPipes::SystemErrorText(source + L" cannot be opened", error));
     }
     return ReadToEnd(file.get(), source);
 }

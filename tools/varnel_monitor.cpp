@@ -9,6 +9,7 @@
 #include "protocol.h"
 #include "service_catalogue.h"
 #include "standard_streams.h"
+#include "system_error.h"
 #include "wire_text.h"
 
 #include <algorithm>
@@ -92,8 +93,8 @@ void MakeFolder(const std::wstring& path) {
     if (::CreateDirectoryW(path.c_str(), nullptr)) return;
     const DWORD error = ::GetLastError();
     if (error != ERROR_ALREADY_EXISTS) {
-        throw CustomPipes::ProgramError(L"the folder \"" + path + L"\" cannot be created (system error " + std::to_wstring(error) +
-                           L")");
+        throw CustomPipes::ProgramError(
+            CustomPipes::SystemErrorText(L"the folder \"" + path + L"\" cannot be created", error));
     }
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -168,8 +169,7 @@ private:
             if (!file || !::WriteFile(file.get(), document.data(), static_cast<DWORD>(document.size()), &written,
                                       nullptr)) {
                 const DWORD error = ::GetLastError();
-                return L"    not saved: " + path + L" cannot be written (system error " + std::to_wstring(error) +
-                       L")\n";
+                return L"    not saved: " + CustomPipes::SystemErrorText(path + L" cannot be written", error) + L"\n";
             }
             return L"    saved as " + path + L"\n";
         }

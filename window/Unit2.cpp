@@ -251,7 +251,9 @@ void TfrmMain::Button1Click() {
     // The one place where page 1's controls become a search.
     using Search = CustomPipes::SearchRequest;
     Search search;
-    search.by = IsChecked(RadioButton5) ? Search::By::Name : IsChecked(RadioButton6) ? Search::By::Code : Search::By::Address;
+    search.by = IsChecked(RadioButton5)   ? Search::By::Name
+                : IsChecked(RadioButton6) ? Search::By::Code
+                                          : Search::By::Address;
     search.answer = SelectedItem(RadioGroup1) == 1 ? Search::Answer::ChosenInVarnel : Search::Answer::Automatic;
     search.addressOf = SelectedItem(RadioGroup2) == 1 ? Search::AddressOf::Respondent : Search::AddressOf::Body;
     search.nameOf = SelectedItem(RadioGroup3) == 1 ? Search::NameOf::OfficialSurname : Search::NameOf::Body;
@@ -270,8 +272,8 @@ void TfrmMain::Button1Click() {
     // does not wait for its turn but says so.
     if (!turn_) turn_ = CustomPipes::ExchangeTurn::Take(0);
     if (!turn_) {
-        throw CustomPipes::ProgramError(L"Another program is waiting for Varnel's answer to its request; send the request again "
-                           L"in a moment");
+        throw CustomPipes::ProgramError(
+            L"Another program is waiting for Varnel's answer to its request; send the request again in a moment");
     }
     ::SetTimer(handle_, kTurnTimer, kTurnTimeoutMs, nullptr);
     try {

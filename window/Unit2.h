@@ -4,9 +4,9 @@
 
 #include "application.h"
 #include "exchange_turn.h"
-#include "launch_switch.h"
 #include "form_controls.h"
 #include "form_creation.h"
+#include "launch_switch.h"
 #include "layout.h"
 #include "navigation.h"
 #include "request_block.h"

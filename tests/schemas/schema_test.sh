@@ -9,7 +9,7 @@ command -v xmllint >/dev/null || { echo "FAIL: no xmllint (scripts/bootstrap ins
 out=$build/schema-test
 rm -rf "$out"
 mkdir -p "$out"
-"$build/wine-run" "$printer" "Z:${out//\//\\}"
+"$build/wine-run" "$printer" "Z:${out//\//\\}" || { echo "FAIL: print_documents ended with exit code $?"; exit 1; }
 requests=("$out"/request-*.xml)
 answers=("$out"/answer-*.xml)
 [ "${#requests[@]}" -ge 9 ] && [ "${#answers[@]}" -ge 11 ] ||
