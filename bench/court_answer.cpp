@@ -38,9 +38,9 @@ std::wstring FullCourtAnswer() {
     const std::wstring closing = L"</AnswerFromVarnel>\r\n";
     const size_t commentFrame = std::wstring(L"  <!--  -->\r\n").size();
 
-    std::wstring text = wire::EncodeValue(L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<AnswerFromVarnel>\r\n");
+    std::wstring text = CustomPipes::wire::EncodeValue(L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<AnswerFromVarnel>\r\n");
     for (int number = 1;; ++number) {
-        const std::wstring entry = wire::EncodeValue(CourtEntry(number));
+        const std::wstring entry = CustomPipes::wire::EncodeValue(CourtEntry(number));
         if (text.size() + entry.size() + commentFrame + closing.size() > capacity) break;
         text += entry;
     }
@@ -54,7 +54,7 @@ CustomPipes::NamedBlock CreateCourtAnswerBlock(const std::wstring& text) {
     const CustomPipes::ServiceEntry& court = CustomPipes::CatalogueEntry(CustomPipes::Service::Varnel);
     CustomPipes::NamedBlock block = CustomPipes::NamedBlock::Create(court.answerBlockName, court.answerBlockSize);
     if (!block.IsMapped()) {
-        throw ProgramError(L"The court answer block could not be made (" + std::wstring(block.FailedCall()) +
+        throw CustomPipes::ProgramError(L"The court answer block could not be made (" + std::wstring(block.FailedCall()) +
                            L" failed with error " + std::to_wstring(block.Error()) + L")");
     }
     PutText(block, text);

@@ -12,7 +12,7 @@ namespace bench {
 std::wstring FullCourtAnswer();
 
 // The court service's answer block, created by this process and filled with text
-// and its NUL. Raises ProgramError when the block cannot be created.
+// and its NUL. Raises CustomPipes::ProgramError when the block cannot be created.
 CustomPipes::NamedBlock CreateCourtAnswerBlock(const std::wstring& text);
 
 }  // namespace bench

@@ -8,7 +8,7 @@
 #include "search_request.h"
 #include "timing.h"
 #include "wire_text.h"
-#include "xml_check.h"
+#include "request_document.h"
 #include "xml_parser.h"
 
 #include <cstring>
@@ -38,10 +38,10 @@ std::wstring Cyrillic(size_t length) {
     return text;
 }
 
-void RequestFigure(const char* name, const SearchFields& fields, bool withParts) {
+void RequestFigure(const char* name, const CustomPipes::SearchRequest& fields, bool withParts) {
     const std::wstring request = BuildSearchRequest(fields);
     // The checked bytes: the request without its NUL, in the ANSI code page.
-    const std::string bytes = wire::ToAnsiBytes(std::wstring_view(request).substr(0, request.size() - 1));
+    const std::string bytes = CustomPipes::wire::ToAnsiBytes(std::wstring_view(request).substr(0, request.size() - 1));
     if (!ParseAlone(bytes)) throw std::runtime_error("the request is not well-formed");
 
     size_t sink = 0;
@@ -52,24 +52,24 @@ void RequestFigure(const char* name, const SearchFields& fields, bool withParts)
     if (!withParts) return;
 
     // Where the time goes: the request's own steps, each timed alone against the floor.
-    const std::vector<const std::wstring*> values = {&fields.ComboBox1, &fields.Edit1, &fields.Edit2, &fields.Edit3,
-                                                     &fields.Edit4,     &fields.Edit5, &fields.Edit6, &fields.Edit7,
-                                                     &fields.Edit8};
+    const std::vector<const std::wstring*> values = {&fields.language, &fields.address.subject, &fields.address.district, &fields.address.city,
+                                                     &fields.address.settlement,     &fields.address.street, &fields.address.index, &fields.code,
+                                                     &fields.name};
     const Comparison encoding = CompareWithFloor(Timed([&] {
                                                      std::wstring text;
                                                      for (const std::wstring* value : values) {
-                                                         wire::AppendValue(*value, CP_ACP, text);
+                                                         CustomPipes::wire::AppendValue(*value, CP_ACP, text);
                                                      }
                                                      sink += text.size();
                                                  }),
                                                  Timed([&] { sink += ParseAlone(bytes); }), kWarmUps, kRepetitions);
-    const Comparison check = CompareWithFloor(Timed([&] { CheckWellFormed(bytes); }),
+    const Comparison check = CompareWithFloor(Timed([&] { CustomPipes::CheckWellFormed(bytes); }),
                                               Timed([&] { sink += ParseAlone(bytes); }), kWarmUps, kRepetitions);
-    const Comparison converting = CompareWithFloor(Timed([&] { sink += wire::ToAnsiBytes(request).size(); }),
+    const Comparison converting = CompareWithFloor(Timed([&] { sink += CustomPipes::wire::ToAnsiBytes(request).size(); }),
                                                    Timed([&] { sink += ParseAlone(bytes); }), kWarmUps, kRepetitions);
     const Comparison utf8Only = CompareWithFloor(Timed([&] {
                                                      for (const std::wstring* value : values) {
-                                                         sink += wire::ToUtf8(*value).size();
+                                                         sink += CustomPipes::wire::ToUtf8(*value).size();
                                                      }
                                                  }),
                                                  Timed([&] { sink += ParseAlone(bytes); }), kWarmUps, kRepetitions);
@@ -84,9 +84,9 @@ void RequestFigure(const char* name, const SearchFields& fields, bool withParts)
 // data-ready message, in the plainest code. The block is opened, mapped, copied,
 // unmapped and closed; copy, when given, receives its bytes. Returns whether it mapped.
 bool MapPlainly(const std::wstring& name, size_t size, std::vector<wchar_t>* copy) {
-    const UniqueHandle mapping(::OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()));
+    const CustomPipes::UniqueHandle mapping(::OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()));
     if (!mapping) return false;
-    const UniqueMapView view(::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, size));
+    const CustomPipes::UniqueMapView view(::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, size));
     if (!view) return false;
     if (copy) {
         copy->resize(size / sizeof(wchar_t));
@@ -118,11 +118,11 @@ std::wstring ReadPlainly(const std::wstring& name, size_t size) {
 }  // namespace
 
 void RunRequestFigures() {
-    RequestFigure("Search request, default fields", SearchFields{}, false);
+    RequestFigure("Search request, default fields", CustomPipes::SearchRequest{}, false);
 
-    SearchFields full;
-    for (std::wstring* field : {&full.Edit1, &full.Edit2, &full.Edit3, &full.Edit4, &full.Edit5, &full.Edit6,
-                                &full.Edit7, &full.Edit8}) {
+    CustomPipes::SearchRequest full;
+    for (std::wstring* field : {&full.address.subject, &full.address.district, &full.address.city, &full.address.settlement, &full.address.street, &full.address.index,
+                                &full.code, &full.name}) {
         *field = Cyrillic(1000);
     }
     RequestFigure("Search request, 8 fields of 1000 Cyrillic characters", full, true);
@@ -142,9 +142,9 @@ void RunAnswerFigures() {
         bool handled = false;
         std::wstring text;
         CustomPipes::ReadServiceAnswer(dataReady, handled, text);
-        return wire::DecodeLinesJoined(text);
+        return CustomPipes::wire::DecodeLinesJoined(text);
     };
-    const std::vector<std::wstring> lines = wire::DecodeLines(answer);
+    const std::vector<std::wstring> lines = CustomPipes::wire::DecodeLines(answer);
     if (readAndDecode().size() < answer.size() / 2) throw std::runtime_error("the court answer was not read back");
     if (lines.size() < 250 || lines.front().find(L"<?xml") != 0 || lines[3].find(L"районный суд") == std::wstring::npos) {
         throw std::runtime_error("the court answer was not read back");
@@ -170,7 +170,7 @@ void RunAnswerFigures() {
             sink += CustomPipes::NamedBlock::Open(court.answerBlockName, CustomPipes::NamedBlock::Access::Read).IsMapped();
         }),
         Timed([&] { sink += MapPlainly(court.answerBlockName, court.answerBlockSize, nullptr); }), 50, kAnswerRepetitions);
-    const Comparison decoding = CompareWithFloor(Timed([&] { sink += wire::DecodeLinesJoined(answer).size(); }),
+    const Comparison decoding = CompareWithFloor(Timed([&] { sink += CustomPipes::wire::DecodeLinesJoined(answer).size(); }),
                                                  Timed([&] { sink += ConvertPlainly(answer).size(); }), 50,
                                                  kAnswerRepetitions);
     if (sink == 0) throw std::runtime_error("nothing was read");

@@ -8,7 +8,7 @@ ChildProcess StartProgram(const std::wstring& path, const std::wstring& argument
     ChildProcess program = ChildProcess::StartExecutable(path, arguments);
     if (!program) {
         const DWORD error = ::GetLastError();
-        throw ProgramError(L"Could not start \"" + path + L"\"" + arguments + L" (error " + std::to_wstring(error) + L")");
+        throw CustomPipes::ProgramError(L"Could not start \"" + path + L"\"" + arguments + L" (error " + std::to_wstring(error) + L")");
     }
     return program;
 }
@@ -17,12 +17,12 @@ HWND WaitUntilIdleAndVisible(const ChildProcess& program, const wchar_t* windowC
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     // Input-idle: the program has come to wait in its message loop for the first time.
     if (::WaitForInputIdle(program.Process(), timeoutMs) != 0) {
-        throw ProgramError(L"The program did not come to wait for input");
+        throw CustomPipes::ProgramError(L"The program did not come to wait for input");
     }
     for (;;) {
         if (HWND window = program.WindowOfClass(windowClass); window && ::IsWindowVisible(window)) return window;
-        if (!program.IsRunning()) throw ProgramError(L"The program ended before its window was shown");
-        if (::GetTickCount64() > deadline) throw ProgramError(L"No visible window of class " + std::wstring(windowClass));
+        if (!program.IsRunning()) throw CustomPipes::ProgramError(L"The program ended before its window was shown");
+        if (::GetTickCount64() > deadline) throw CustomPipes::ProgramError(L"No visible window of class " + std::wstring(windowClass));
         ::Sleep(0);
     }
 }

@@ -11,11 +11,11 @@ namespace bench {
 // Starts path (quoted) followed by arguments, which begin with their own space. The
 // owner ends the program at once: one closed through its window takes two seconds to
 // end under Wine, which would only lengthen the run, and nothing it holds needs saving.
-// Raises ProgramError when it cannot be started.
+// Raises CustomPipes::ProgramError when it cannot be started.
 ChildProcess StartProgram(const std::wstring& path, const std::wstring& arguments = {});
 
 // Waits until the program waits for input with a visible window of windowClass;
-// raises ProgramError when that does not happen within timeoutMs.
+// raises CustomPipes::ProgramError when that does not happen within timeoutMs.
 HWND WaitUntilIdleAndVisible(const ChildProcess& program, const wchar_t* windowClass, DWORD timeoutMs = 30000);
 
 }  // namespace bench

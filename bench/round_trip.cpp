@@ -6,6 +6,7 @@
 #include "program_error.h"
 #include "protocol.h"
 #include "timing.h"
+#include "varnel_library.h"
 
 #include <vector>
 
@@ -27,7 +28,7 @@ HWND CreateMessageWindow(const wchar_t* windowClass, WNDPROC procedure) {
     c.lpszClassName = windowClass;
     ::RegisterClassW(&c);
     HWND window = ::CreateWindowExW(0, windowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, c.hInstance, nullptr);
-    if (!window) throw ProgramError(L"A message window could not be created");
+    if (!window) throw CustomPipes::ProgramError(L"A message window could not be created");
     return window;
 }
 
@@ -60,7 +61,7 @@ Demo StartDemo(const std::wstring& path) {
     demo.window = WaitUntilIdleAndVisible(demo.program, kDemoClass);
     demo.button1 = gui::FindControl(demo.window, ControlId::Button1);
     demo.memo1 = gui::FindControl(demo.window, ControlId::Memo1);
-    if (!demo.button1 || !demo.memo1) throw ProgramError(L"Button1 or Memo1 was not found in the demo");
+    if (!demo.button1 || !demo.memo1) throw CustomPipes::ProgramError(L"Button1 or Memo1 was not found in the demo");
     return demo;
 }
 
@@ -87,7 +88,7 @@ ClickTimes ClickUntilAnswer(const Demo& demo, LRESULT answerLength, NoticeListen
     const long long start = Now();
     ::PostMessageW(demo.button1, BM_CLICK, 0, 0);
     while (::SendMessageW(demo.memo1, WM_GETTEXTLENGTH, 0, 0) != answerLength) {
-        if (MicrosecondsSince(start) > kAnswerTimeoutMs * 1000.0) throw ProgramError(L"No answer reached the memo");
+        if (MicrosecondsSince(start) > kAnswerTimeoutMs * 1000.0) throw CustomPipes::ProgramError(L"No answer reached the memo");
         // Two cores serve the bench, the demo, the server and the wineserver: leave
         // the processor to them between polls.
         ::SwitchToThread();
@@ -111,7 +112,7 @@ std::wstring SettledAnswer(const Demo& demo) {
         std::wstring now = gui::TextOf(demo.memo1);
         if (!now.empty() && now == last) return now;
         last = std::move(now);
-        if (::GetTickCount64() > deadline) throw ProgramError(L"The demo's memo did not settle on an answer");
+        if (::GetTickCount64() > deadline) throw CustomPipes::ProgramError(L"The demo's memo did not settle on an answer");
     }
 }
 
@@ -130,7 +131,7 @@ struct PingPong {
             if (message.message == ping) return MicrosecondsSince(start);
             ::DispatchMessageW(&message);
         }
-        throw ProgramError(L"The echo did not answer");
+        throw CustomPipes::ProgramError(L"The echo did not answer");
     }
 };
 
@@ -145,7 +146,7 @@ public:
         pongs_.Clear();
         const long long start = Now();
         ::PostMessageW(HWND_BROADCAST, ping_, 0, 0);
-        if (pongs_.WaitFor(1, kAnswerTimeoutMs) < 1) throw ProgramError(L"The echo did not answer the broadcast");
+        if (pongs_.WaitFor(1, kAnswerTimeoutMs) < 1) throw CustomPipes::ProgramError(L"The echo did not answer the broadcast");
         return static_cast<double>(pongs_.FirstArrival(pong_) - start) / TicksPerMicrosecond();
     }
 
@@ -183,7 +184,7 @@ int RunEcho() {
 }
 
 void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& serverPath, const std::wstring& benchPath,
-                        bool withParts) {
+                        bool withParts, const std::wstring& libraryPath) {
     // The server first, so that every click finds it running and answering at once.
     ChildProcess server = StartProgram(serverPath);
     const HWND serverWindow = WaitUntilIdleAndVisible(server, CustomPipes::kVarnelWindowClass);
@@ -194,13 +195,13 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
     pingPong.self = CreateMessageWindow(L"VarnelBenchSelf", ::DefWindowProcW);
     const ULONGLONG deadline = ::GetTickCount64() + 30000;
     while (!(pingPong.echo = ::FindWindowExW(HWND_MESSAGE, nullptr, kEchoClass, nullptr))) {
-        if (::GetTickCount64() > deadline) throw ProgramError(L"The echo process did not come up");
+        if (::GetTickCount64() > deadline) throw CustomPipes::ProgramError(L"The echo process did not come up");
         ::Sleep(10);
     }
     BroadcastPingPong broadcastPingPong;
 
     const std::wstring answer = SettledAnswer(demo);
-    if (answer.find(L"<?xml") != 0) throw ProgramError(L"The memo does not hold an XML answer");
+    if (answer.find(L"<?xml") != 0) throw CustomPipes::ProgramError(L"The memo does not hold an XML answer");
     const LRESULT answerLength = static_cast<LRESULT>(answer.size());
 
     NoticeListener listener({RequestNotice(), DataReadyNotice()}, NoticeListener::Thread::Own);
@@ -219,7 +220,7 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
             ::Sleep(20);
             ::SendMessageW(demo.window, WM_NULL, 0, 0);
             ::SendMessageW(serverWindow, WM_NULL, 0, 0);
-            if (gui::TextOf(demo.memo1) != answer) throw ProgramError(L"The memo holds another text than the answer");
+            if (gui::TextOf(demo.memo1) != answer) throw CustomPipes::ProgramError(L"The memo holds another text than the answer");
             clicks.push_back(times);
             return times.memoFilled;
         },
@@ -269,6 +270,36 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
                   "of the demo's thread: %d)",
                   TopLevelWindowCount(demo.program.ThreadId()));
     PrintFigure(name, "WM_SETTEXT of an empty text", memo, kMemoRepetitions, 0);
+
+    if (!libraryPath.empty()) {
+        // The search of Button1 (the window's default) through the library, from the
+        // bench's thread, which has no message loop of its own; the library's thread,
+        // window and block are made by the warm-ups.
+        const VarnelLibrary library(libraryPath);
+        LibrarySearch search(library);
+        const Comparison q = CompareWithFloor(
+            [&] {
+                const long long start = Now();
+                const int result = search.Run(kAnswerTimeoutMs);
+                const double time = MicrosecondsSince(start);
+                if (result != 0) throw CustomPipes::ProgramError(L"varnel.dll gave " + std::to_wstring(result) + L": " + search.Error());
+                // From rest, as each click: the server finishes logging.
+                ::SendMessageW(serverWindow, WM_NULL, 0, 0);
+                ::Sleep(20);
+                ::SendMessageW(serverWindow, WM_NULL, 0, 0);
+                return time;
+            },
+            [&] { return broadcastPingPong.Once(); }, kWarmUps, kRepetitions);
+        if (search.Answer().size() != answer.size()) {
+            throw CustomPipes::ProgramError(L"varnel.dll's answer is not the memo's: " + std::to_wstring(search.Answer().size()) +
+                               L" characters against " + std::to_wstring(answer.size()));
+        }
+        std::snprintf(name, sizeof name,
+                      "Warm query through varnel.dll: varnel_search_run of Button1's search to its answer (%zu "
+                      "characters), beside the round trip above",
+                      search.Answer().size());
+        PrintFigure(name, "broadcast and broadcast back", q, kRepetitions, 0);
+    }
 
     echo.Stop();
     demo.program.Stop();

@@ -11,8 +11,10 @@ namespace bench {
 // echo (and direct ones, shown beside them).
 // withParts: also the parts of the round trip between the two notices, as a listening
 // thread of the bench hears them; on one core it hears them only when it gets the core.
+// libraryPath, when given: also the same search through varnel.dll, warm (the server
+// running, the library's thread made), against the same floor.
 void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& serverPath,
-                        const std::wstring& benchPath, bool withParts);
+                        const std::wstring& benchPath, bool withParts, const std::wstring& libraryPath = {});
 
 // The echo process: returns every direct ping to the window named in its lParam, and
 // answers every broadcast ping with a broadcast.

@@ -42,7 +42,7 @@ StartMoments WatchStart(const std::wstring& path, const wchar_t* windowClass) {
         const ULONGLONG deadline = ::GetTickCount64() + 30000;
         while (!condition()) {
             if (::GetTickCount64() > deadline || !program.IsRunning()) {
-                throw ProgramError(L"The start of " + path + L" could not be followed");
+                throw CustomPipes::ProgramError(L"The start of " + path + L" could not be followed");
             }
             ::Sleep(1);
         }
@@ -114,10 +114,10 @@ int WaitForIdleWindow(const std::wstring& windowClass) {
         if (HWND window = ::FindWindowW(windowClass.c_str(), nullptr); window && ::IsWindowVisible(window)) {
             DWORD processId = 0;
             ::GetWindowThreadProcessId(window, &processId);
-            const UniqueHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId));
+            const CustomPipes::UniqueHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId));
             if (process && ::WaitForInputIdle(process.get(), 30000) == 0) return 0;
         }
-        if (::GetTickCount64() > deadline) throw ProgramError(L"No idle window of class " + windowClass);
+        if (::GetTickCount64() > deadline) throw CustomPipes::ProgramError(L"No idle window of class " + windowClass);
         ::Sleep(10);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "handles.h"
 #include "program_error.h"
+#include "system_error.h"
 #include "wire_text.h"
 
 #include <exception>
@@ -16,31 +17,27 @@ namespace library {
 
 namespace {
 
-std::wstring SystemFailure(const std::wstring& what, DWORD error) {
-    return what + L" (system error " + std::to_wstring(error) + L")";
-}
-
 // One thread with one ExchangeClient, made on that thread at its first run, so that
 // the window and the block belong to it. Between runs the thread handles and drops
 // what its window hears (answers meant for other clients, broadcasts), so that no
 // sender ever waits on it.
 class ExchangeThread {
 public:
-    // Raises ProgramError when the thread cannot be started.
+    // Raises CustomPipes::ProgramError when the thread cannot be started.
     ExchangeThread() {
-        if (!wake_ || !done_) throw ProgramError(SystemFailure(L"The library's events could not be made", ::GetLastError()));
+        if (!wake_ || !done_) throw CustomPipes::ProgramError(CustomPipes::SystemErrorText(L"The library's events could not be made", ::GetLastError()));
         // The thread keeps the library loaded until it has ended (FreeLibraryAndExitThread):
         // a host that unloads the library with a search still open leaves the library in
         // memory instead of pulling the code from under a running thread.
         if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&__ImageBase),
                                   &module_)) {
-            throw ProgramError(SystemFailure(L"The library could not hold itself loaded", ::GetLastError()));
+            throw CustomPipes::ProgramError(CustomPipes::SystemErrorText(L"The library could not hold itself loaded", ::GetLastError()));
         }
         thread_.reset(::CreateThread(nullptr, 0, &Main, this, 0, nullptr));
         if (!thread_) {
             const DWORD error = ::GetLastError();
             ::FreeLibrary(module_);
-            throw ProgramError(SystemFailure(L"The library's thread could not be started", error));
+            throw CustomPipes::ProgramError(CustomPipes::SystemErrorText(L"The library's thread could not be started", error));
         }
     }
 
@@ -61,7 +58,7 @@ public:
         ::SetEvent(wake_.get());
         const HANDLE ends[] = {done_.get(), thread_.get()};
         if (::WaitForMultipleObjects(2, ends, FALSE, INFINITE) != WAIT_OBJECT_0) {
-            throw ProgramError(L"The library's thread ended before the exchange did");
+            throw CustomPipes::ProgramError(L"The library's thread ended before the exchange did");
         }
         return std::move(result_);
     }
@@ -80,9 +77,6 @@ private:
             const DWORD woke = ::MsgWaitForMultipleObjects(1, &wake, FALSE, INFINITE, QS_ALLINPUT);
             if (woke == WAIT_OBJECT_0) {
                 if (ending_) break;
-                // What came before this run (a late answer to the last one, the copies of
-                // a broadcast to the thread's other windows) must not pass for its answer.
-                DispatchWaitingMessages();
                 RunJob(client);
                 ::SetEvent(done_.get());
             } else if (woke == WAIT_OBJECT_0 + 1) {
@@ -104,20 +98,20 @@ private:
             try {
                 if (!client) client.emplace();
                 result_ = client->Run(*request_, timeoutMs_);
-            } catch (const ProgramError& e) {
+            } catch (const CustomPipes::ProgramError& e) {
                 result_.reason = e.Text();
             } catch (const std::exception& e) {
-                result_.reason = wire::DecodeUtf8(e.what());
+                result_.reason = CustomPipes::wire::DecodeUtf8(e.what());
             }
         } catch (...) {
             result_.reason.clear();  // out of memory even for the reason
         }
     }
 
-    UniqueHandle wake_{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // a run, or the end, is asked for
-    UniqueHandle done_{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // the run's result is in result_
+    CustomPipes::UniqueHandle wake_{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // a run, or the end, is asked for
+    CustomPipes::UniqueHandle done_{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // the run's result is in result_
     HMODULE module_ = nullptr;
-    UniqueHandle thread_;
+    CustomPipes::UniqueHandle thread_;
     bool ending_ = false;
     const std::wstring* request_ = nullptr;
     DWORD timeoutMs_ = 0;

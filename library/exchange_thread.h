@@ -18,7 +18,7 @@ void SearchFreed() noexcept;
 
 // Runs one exchange on the library's thread, starting the thread on first use, and
 // waits for its end. Runs asked for by several threads are served one at a time.
-// Raises ProgramError when the thread cannot be started.
+// Raises CustomPipes::ProgramError when the thread cannot be started.
 CustomPipes::ExchangeResult RunExchange(const std::wstring& request, DWORD timeoutMs);
 
 }  // namespace library

@@ -4,10 +4,10 @@
 #include "program_error.h"
 #include "query_options.h"
 #include "request_block.h"
+#include "request_document.h"
 #include "standard_streams.h"
 #include "wire_document.h"
 #include "wire_text.h"
-#include "xml_check.h"
 
 namespace {
 
@@ -18,13 +18,13 @@ constexpr unsigned kMaxTimeoutMs = 86400u * 1000u;
 std::wstring PreparedRequest(std::wstring document) {
     // A document given as text may begin with a byte-order mark; a request never does.
     if (document.starts_with(L'\xFEFF')) document.erase(0, 1);
-    if (const auto lone = wire::FindLoneSurrogate(document)) {
-        throw ProgramError(L"the request holds a lone surrogate at character " + std::to_wstring(*lone + 1) +
+    if (const auto lone = CustomPipes::wire::FindLoneSurrogate(document)) {
+        throw CustomPipes::ProgramError(L"the request holds a lone surrogate at character " + std::to_wstring(*lone + 1) +
                            L", which no encoding carries");
     }
-    const std::string utf8 = wire::ToUtf8(document);
-    CheckWellFormed(utf8);
-    return wire::WireTextOfDocument(utf8) + L'\0';
+    const std::string utf8 = CustomPipes::wire::ToUtf8(document);
+    CustomPipes::CheckWellFormed(utf8);
+    return CustomPipes::wire::WireTextOfDocument(utf8) + L'\0';
 }
 
 }  // namespace
@@ -36,7 +36,7 @@ VarnelSearch::~VarnelSearch() { library::SearchFreed(); }
 void VarnelSearch::Set(const std::wstring& option, const std::wstring& value) {
     if (option == L"request") {
         if (fieldsGiven_ && !value.empty()) {
-            throw ProgramError(L"request sends the document as it is; this search has search options already");
+            throw CustomPipes::ProgramError(L"request sends the document as it is; this search has search options already");
         }
         if (value.empty()) {
             prepared_.reset();
@@ -46,17 +46,17 @@ void VarnelSearch::Set(const std::wstring& option, const std::wstring& value) {
         return;
     }
     if (prepared_ && tools::IsSearchOption(option)) {
-        throw ProgramError(L"this search sends a prepared request, which takes no search options (set request to \"\" first)");
+        throw CustomPipes::ProgramError(L"this search sends a prepared request, which takes no search options (set request to \"\" first)");
     }
-    SearchFields fields = fields_;
-    tools::SetSearchOption(fields, option, value, L"");
-    fields_ = std::move(fields);
+    CustomPipes::SearchRequest search = search_;
+    tools::SetSearchOption(search, option, value, L"");
+    search_ = std::move(search);
     fieldsGiven_ = true;
 }
 
 std::wstring VarnelSearch::BuildRequest() const {
-    std::wstring wire = prepared_ ? PreparedRequest(*prepared_) : BuildSearchRequest(fields_);
-    RequestBlock::CheckFits(wire);
+    std::wstring wire = prepared_ ? PreparedRequest(*prepared_) : CustomPipes::BuildSearchRequest(search_);
+    CustomPipes::RequestBlock::CheckFits(wire);
     return wire;
 }
 
@@ -72,15 +72,15 @@ int VarnelSearch::Run(unsigned timeoutMs) {
     std::wstring wire;
     try {
         wire = BuildRequest();
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         error = tools::OneLine(e.Text());
         return static_cast<int>(CustomPipes::ExchangeOutcome::Refused);
     }
-    request = wire::DecodeLinesJoined(wire::TextUpToNul(wire.data(), wire.size() * sizeof(wchar_t)));
+    request = CustomPipes::wire::DecodeLinesJoined(CustomPipes::wire::TextUpToNul(wire.data(), wire.size() * sizeof(wchar_t)));
 
     const CustomPipes::ExchangeResult result = library::RunExchange(wire, timeoutMs);
     if (result.outcome == CustomPipes::ExchangeOutcome::Answered) {
-        answer = wire::DecodeLinesJoined(result.answer);
+        answer = CustomPipes::wire::DecodeLinesJoined(result.answer);
     } else {
         error = tools::OneLine(result.reason);
     }

@@ -13,7 +13,7 @@ struct VarnelSearch {
     VarnelSearch(const VarnelSearch&) = delete;
     VarnelSearch& operator=(const VarnelSearch&) = delete;
 
-    // One option, named as varnel-query's without the dashes. Raises ProgramError, the
+    // One option, named as varnel-query's without the dashes. Raises CustomPipes::ProgramError, the
     // search unchanged, for an unknown option, a bad value, or a prepared request
     // together with search options.
     void Set(const std::wstring& option, const std::wstring& value);
@@ -31,7 +31,7 @@ private:
     // The request in wire form, ending with its NUL.
     std::wstring BuildRequest() const;
 
-    SearchFields fields_;
+    CustomPipes::SearchRequest search_;
     bool fieldsGiven_ = false;
     std::optional<std::wstring> prepared_;  // a request document given whole
 };

@@ -8,6 +8,7 @@
 
 #include "CustomPipes.h"
 #include "exchange.h"
+#include "launch_switch.h"
 #include "process_start.h"
 #include "program_error.h"
 #include "search.h"
@@ -17,6 +18,7 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace {
@@ -37,12 +39,12 @@ int Failure(VarnelSearch& search, int code) noexcept {
     try {
         try {
             throw;
-        } catch (const ProgramError& e) {
+        } catch (const CustomPipes::ProgramError& e) {
             search.error = tools::OneLine(e.Text());
         } catch (const std::bad_alloc&) {
             search.error = L"out of memory";
         } catch (const std::exception& e) {
-            search.error = wire::DecodeUtf8(e.what());
+            search.error = CustomPipes::wire::DecodeUtf8(e.what());
         } catch (...) {
             search.error = L"an unexpected failure inside varnel.dll";
         }
@@ -100,12 +102,12 @@ const wchar_t* VARNEL_CALL varnel_search_error(const VarnelSearch* search) { ret
 
 int VARNEL_CALL varnel_launch(const wchar_t* switchName, const wchar_t* value) {
     try {
-        const std::wstring name = Text(switchName);
-        if (name != L"a" && name != L"i" && name != L"f") return VARNEL_REFUSED;
+        const std::optional<CustomPipes::LaunchSwitch> which = CustomPipes::LaunchSwitchNamed(Text(switchName));
+        if (!which) return VARNEL_REFUSED;
         const std::wstring path = CustomPipes::LookUpServerExecutable();
         if (!CustomPipes::IsExistingFile(path)) return VARNEL_NOT_INSTALLED;
-        CustomPipes::StartWithArguments(path, L" -" + name + L":" + Text(value));
-        return VARNEL_OK;
+        return CustomPipes::StartWithArguments(path, CustomPipes::LaunchArguments(*which, Text(value))) ? VARNEL_OK
+                                                                                                       : VARNEL_FAILED;
     } catch (...) {
         return VARNEL_FAILED;
     }

@@ -14,23 +14,14 @@ const CustomPipes::ServiceEntry& Varnel() { return CustomPipes::CatalogueEntry(C
 }  // namespace
 
 AnswerBlock::AnswerBlock()
-    : block_(CustomPipes::NamedBlock::Create(Varnel().answerBlockName, Varnel().answerBlockSize)),
-      size_(Varnel().answerBlockSize) {
-    const std::wstring name = Varnel().answerBlockName;
-    if (!block_.IsMapped()) {
-        throw ProgramError(L"The answer block \"" + name + L"\" could not be made (" + block_.FailedCall() +
-                           L": system error " + std::to_wstring(block_.Error()) + L")");
-    }
-    if (block_.UsableBytes() < size_) {
-        throw ProgramError(L"The answer block \"" + name + L"\" has only " + std::to_wstring(block_.UsableBytes()) +
-                           L" of its " + std::to_wstring(size_) + L" bytes committed and writable");
-    }
-}
+    : block_(CustomPipes::NamedBlock::CreateWhole(L"The answer block", Varnel().answerBlockName,
+                                                  Varnel().answerBlockSize)),
+      size_(Varnel().answerBlockSize) {}
 
 void AnswerBlock::Publish(std::wstring_view textWithNul, WPARAM wParam, LPARAM lParam) {
     const size_t bytes = textWithNul.size() * sizeof(wchar_t);
     if (textWithNul.empty() || textWithNul.back() != L'\0' || bytes > size_) {
-        throw ProgramError(L"An answer of " + std::to_wstring(bytes) + L" bytes does not fit the answer block");
+        throw CustomPipes::ProgramError(L"An answer of " + std::to_wstring(bytes) + L" bytes does not fit the answer block");
     }
     std::memcpy(block_.WritableData(), textWithNul.data(), bytes);
     ::PostMessageW(HWND_BROADCAST, CustomPipes::ServiceMessage(CustomPipes::Service::Varnel,

@@ -12,13 +12,13 @@ namespace sample_server {
 // whenever its data-ready message arrives.
 class AnswerBlock {
 public:
-    // Raises ProgramError when the block cannot be created or is smaller than the
+    // Raises CustomPipes::ProgramError when the block cannot be created or is smaller than the
     // catalogue's size (another program made one of that name).
     AnswerBlock();
 
     // Writes text (wire text ending with its NUL) at the start of the block and posts
     // the data-ready message to all top-level windows with wParam and lParam.
-    // Text that does not fit raises ProgramError and nothing is written.
+    // Text that does not fit raises CustomPipes::ProgramError and nothing is written.
     void Publish(std::wstring_view textWithNul, WPARAM wParam, LPARAM lParam);
 
 private:

@@ -39,8 +39,8 @@ public:
     // The text so far in wire form; the writer starts afresh.
     std::wstring Take() {
         // A switch's value comes straight from the command line and may hold any UTF-16.
-        while (const auto at = wire::FindLoneSurrogate(text_)) text_[*at] = L'\uFFFD';
-        std::wstring wire = wire::EncodeValue(text_, codePage_);
+        while (const auto at = CustomPipes::wire::FindLoneSurrogate(text_)) text_[*at] = L'\uFFFD';
+        std::wstring wire = CustomPipes::wire::EncodeValue(text_, codePage_);
         text_.clear();
         return wire;
     }
@@ -128,7 +128,7 @@ WrittenAnswer WriteAnswer(const Search& search, AnswerMode mode, size_t found, s
     // The marker's numbers are at most those of the full count, so this is its largest size.
     const size_t markerRoom = TruncatedMarker(sent.size(), found).size();
     if (answer.text.size() + markerRoom + kEnd.size() > maxCharacters) {
-        throw ProgramError(L"The answer block is too small for even an empty answer");
+        throw CustomPipes::ProgramError(L"The answer block is too small for even an empty answer");
     }
     for (size_t i = 0; i < sent.size(); ++i) {
         const std::wstring body = BodyElement(sent[i], codePage);

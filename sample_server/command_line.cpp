@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "launch_switch.h"
 #include "win32.h"
 
 #include <vector>
@@ -53,14 +54,15 @@ std::wstring_view ArgumentsOf(std::wstring_view commandLine, std::wstring_view m
 LaunchRequest ParseArguments(std::wstring_view arguments) {
     LaunchRequest request;
     const std::wstring_view rest = SkipBlanks(arguments);
-    if (rest.size() >= 3 && rest[0] == L'-' && rest[2] == L':') {
-        const wchar_t letter = static_cast<wchar_t>(rest[1] | 0x20);  // "-A:" as "-a:"
-        if (letter == L'a' || letter == L'i' || letter == L'f') {
-            request.search = SearchSwitch{letter, std::wstring(rest.substr(3))};
-            return request;
-        }
+    if (auto search = CustomPipes::ParseLaunchArguments(rest)) {
+        request.search = SearchSwitch{static_cast<wchar_t>(search->which), std::move(search->value)};
+        return request;
     }
     const std::vector<std::wstring_view> tokens = Tokens(rest);
+    if (tokens.size() == 1 && (tokens[0] == L"--help" || tokens[0] == L"-h" || tokens[0] == L"/?")) {
+        request.mode = LaunchMode::Help;
+        return request;
+    }
     bool any = false;
     for (std::wstring_view token : tokens) {
         if (token == L"--register" && !any) {
@@ -81,6 +83,31 @@ LaunchRequest ParseArguments(std::wstring_view arguments) {
         request.unrecognised = std::wstring(rest);
     }
     return request;
+}
+
+const wchar_t* ServerUsage() {
+    return LR"(Usage: varnel-sample-server.exe [-a:NAME | -i:CODE | -f:SURNAME]
+       varnel-sample-server.exe --register [--force]
+       varnel-sample-server.exe --unregister [--force]
+       varnel-sample-server.exe --help
+
+A stand-in for Varnel: it speaks Varnel's side of the protocol with a small
+invented directory of courts, and logs each request and answer in its window.
+
+  -a:NAME       open with a search by a body's name done, its result listed for
+                a choice; the value is the rest of the command line, spaces too
+  -i:CODE       the same by a body's 14-digit code
+  -f:SURNAME    the same by a judge's surname
+                A second start hands its switch to the running server and ends.
+  --register    record this program as Varnel in the installation record
+                (HKEY_CURRENT_USER\Software\Orbisan\Varnel), so that client
+                programs find and start it; a record of another program is left
+                alone unless --force is added
+  --unregister  remove that record when it names this program (or, with
+                --force, whatever it names)
+  --help        this text
+
+Exit codes of --register and --unregister: 0 done, 1 failed, 2 refused.)";
 }
 
 }  // namespace sample_server

@@ -14,7 +14,7 @@ struct SearchSwitch {
     std::wstring value;
 };
 
-enum class LaunchMode { Window, Register, Unregister };
+enum class LaunchMode { Window, Register, Unregister, Help };
 
 struct LaunchRequest {
     LaunchMode mode = LaunchMode::Window;
@@ -29,5 +29,8 @@ struct LaunchRequest {
 std::wstring_view ArgumentsOf(std::wstring_view commandLine, std::wstring_view modulePath);
 
 LaunchRequest ParseArguments(std::wstring_view arguments);
+
+// What --help prints: the switches and the record modes, one line each.
+const wchar_t* ServerUsage();
 
 }  // namespace sample_server

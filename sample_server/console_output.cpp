@@ -1,7 +1,8 @@
 #include "console_output.h"
 
-#include "handles.h"
-#include "wire_text.h"
+#include "text_output.h"
+
+#include <string>
 
 namespace sample_server {
 
@@ -28,14 +29,7 @@ HANDLE OutputHandle() {
 void PrintLine(std::wstring_view line) {
     HANDLE output = OutputHandle();
     if (!output) return;
-    const std::wstring text = std::wstring(line) + L"\r\n";
-    DWORD mode = 0, written = 0;
-    if (::GetConsoleMode(output, &mode)) {
-        ::WriteConsoleW(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        return;
-    }
-    const std::string bytes = wire::ToUtf8(text);
-    ::WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CustomPipes::WriteText(output, std::wstring(line) + L"\r\n");
 }
 
 }  // namespace sample_server

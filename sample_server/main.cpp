@@ -5,12 +5,13 @@
 #include "command_line.h"
 #include "console_output.h"
 #include "handles.h"
-#include "registration.h"
 #include "program_error.h"
 #include "protocol.h"
+#include "registration.h"
 #include "server_interface.h"
 #include "server_window.h"
 #include "service_catalogue.h"
+#include "wire_text.h"
 
 #include <string>
 
@@ -37,10 +38,16 @@ int RunRecordMode(const LaunchRequest& launch, const std::wstring& ownPath) {
                                                                           : UnregisterServer(ownPath, launch.force);
         PrintLine(outcome.message);
         return outcome.exitCode;
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         PrintLine(L"Failed: " + e.Text());
     }
     return 1;
+}
+
+// Printed, as the record modes print, where it was started from; no window opens.
+int PrintUsage() {
+    for (const std::wstring_view line : CustomPipes::wire::SplitLines(ServerUsage())) PrintLine(line);
+    return 0;
 }
 
 // A second start gives its arguments to the running server and ends. The first start
@@ -66,8 +73,8 @@ int HandOver(std::wstring_view arguments) {
 
 int RunServer(HINSTANCE instance, int showCommand, std::wstring_view arguments) {
     // Held until the process ends: while it exists, clients know the server runs.
-    const UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, CustomPipes::kVarnelMutexName));
-    if (!mutex) throw ProgramError(L"The mutex \"VARNEL2\" could not be created");
+    const CustomPipes::UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, CustomPipes::kVarnelMutexName));
+    if (!mutex) throw CustomPipes::ProgramError(L"The mutex \"VARNEL2\" could not be created");
     if (::GetLastError() == ERROR_ALREADY_EXISTS) return HandOver(arguments);
 
     CustomPipes::RegisterServiceMessages();
@@ -91,9 +98,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     try {
         const std::wstring_view arguments = ArgumentsOf(::GetCommandLineW(), ownPath);
         const LaunchRequest launch = ParseArguments(arguments);
+        if (launch.mode == LaunchMode::Help) return PrintUsage();
         if (launch.mode != LaunchMode::Window) return RunRecordMode(launch, ownPath);
         return RunServer(instance, showCommand, arguments);
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         ::MessageBoxW(nullptr, e.Text().c_str(), kCaption, MB_OK | MB_ICONERROR);
     } catch (const std::exception&) {
         ::MessageBoxW(nullptr, L"Unexpected failure", kCaption, MB_OK | MB_ICONERROR);

@@ -9,10 +9,10 @@ namespace sample_server {
 
 RequestOutcome HandleRequest(std::wstring_view requestText, UINT codePage) {
     RequestOutcome outcome;
-    ParsedRequest request;
+    CustomPipes::RequestDocument request;
     try {
-        request = ParseRequestDocument(wire::ToAnsiBytes(requestText, codePage));
-    } catch (const ProgramError& e) {
+        request = CustomPipes::ParseRequestDocument(CustomPipes::wire::ToAnsiBytes(requestText, codePage));
+    } catch (const CustomPipes::ProgramError& e) {
         outcome.refusal = e.Text();
         return outcome;
     }

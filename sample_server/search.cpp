@@ -76,7 +76,7 @@ std::wstring FoldForSearch(std::wstring_view text) {
     return folded;
 }
 
-Search ResolveSearch(const ParsedRequest& request) {
+Search ResolveSearch(const CustomPipes::RequestDocument& request) {
     Search search;
     search.typesearch = request.typesearch;
     search.ofDefendant = request.typesearch == L"AddressOfObject";

@@ -29,7 +29,7 @@ struct Search {
 // CodeOfCourts, Names, Adress decides. An address search with no address field filled
 // in (the window's default request) falls back to the name in <Names>, as does a
 // request that marks no section; a request with nothing to look for searches nothing.
-Search ResolveSearch(const ParsedRequest& request);
+Search ResolveSearch(const CustomPipes::RequestDocument& request);
 
 // The search of a command-line switch: "-a:" a body's name, "-i:" a code, "-f:" a
 // judge's surname.

@@ -1,12 +1,13 @@
 #include "server_window.h"
 
 #include "display_text.h"
+#include "named_block.h"
 #include "program_error.h"
 #include "protocol.h"
-#include "request_reading.h"
 #include "request_handling.h"
 #include "server_interface.h"
 #include "service_catalogue.h"
+#include "system_error.h"
 #include "wire_text.h"
 
 #include <array>
@@ -92,13 +93,13 @@ void ServerWindow::Create(int showCommand) {
     windowClass.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = CustomPipes::kVarnelWindowClass;
-    if (!::RegisterClassExW(&windowClass)) throw ProgramError(L"The window class could not be registered");
+    if (!::RegisterClassExW(&windowClass)) throw CustomPipes::ProgramError(L"The window class could not be registered");
 
     requestMessage_ = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
     if (!::CreateWindowExW(0, CustomPipes::kVarnelWindowClass, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                            CW_USEDEFAULT, CW_USEDEFAULT, 820, 600, nullptr, nullptr, instance_, this)) {
         const DWORD error = ::GetLastError();
-        throw ProgramError(L"The window could not be created (system error " + std::to_wstring(error) + L")");
+        throw CustomPipes::ProgramError(CustomPipes::SystemErrorText(L"The window could not be created", error));
     }
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
@@ -137,14 +138,14 @@ template <typename Handler>
 void ServerWindow::Guarded(const wchar_t* what, Handler&& handler) noexcept {
     try {
         handler();
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         try {
             Log(Now() + L"  " + what + L": ошибка: " + e.Text());
         } catch (...) {
         }
     } catch (const std::exception& e) {
         try {
-            Log(Now() + L"  " + what + L": сбой: " + wire::DecodeUtf8(e.what()));
+            Log(Now() + L"  " + what + L": сбой: " + CustomPipes::wire::DecodeUtf8(e.what()));
         } catch (...) {
         }
     } catch (...) {
@@ -161,7 +162,7 @@ void ServerWindow::OnCreate() {
     for (const ControlArgs& c : kControls) {
         HWND control = ::CreateWindowExW(0, c.className, c.caption, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 10, 10,
                                          window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
-        if (!control) throw ProgramError(L"The control " + std::to_wstring(c.id) + L" could not be created");
+        if (!control) throw CustomPipes::ProgramError(L"The control " + std::to_wstring(c.id) + L" could not be created");
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
     // Long request lines stay whole and scroll sideways.
@@ -192,21 +193,24 @@ void ServerWindow::OnRequest(WPARAM code, LPARAM client) {
     const uint32_t clientWindow = static_cast<uint32_t>(client);
     Log(Now() + L"  Запрос от окна " + std::to_wstring(clientWindow) + L" (wParam " +
         std::to_wstring(static_cast<uint32_t>(code)) + L")");
-    const RequestReading reading = ReadRequestBlock(clientWindow);
-    if (!reading.ok) {
+    // Pages another program reserved but never committed count as missing: reading
+    // them would be an access violation.
+    const CustomPipes::BlockText reading = CustomPipes::ReadBlockText(
+        CustomPipes::RequestBlockName(clientWindow), CustomPipes::kRequestBlockSize, CustomPipes::ShortBlock::Refuse);
+    if (!reading.text) {
         Log(L"    не прочитан: " + reading.problem + L". Ответа нет.");
         return;
     }
-    RequestOutcome outcome = HandleRequest(reading.text);
+    RequestOutcome outcome = HandleRequest(*reading.text);
     // Published before anything is logged: the client waits for the answer.
     if (outcome.refusal.empty() && !outcome.waitsForChoice) answers_.Publish(outcome.answer.text, code, client);
-    LogOutcome(reading.text, outcome);
+    LogOutcome(*reading.text, outcome);
     if (outcome.waitsForChoice) ShowMatches(outcome.search, std::move(outcome.matches), code, client);
 }
 
 void ServerWindow::LogOutcome(std::wstring_view requestText, const RequestOutcome& outcome) {
     // Decoded only now: the client waits for the answer, not for the log.
-    LogLines(L"    > ", wire::DecodeLines(requestText), kMaxRequestLines);
+    LogLines(L"    > ", CustomPipes::wire::DecodeLines(requestText), kMaxRequestLines);
     const Search& search = outcome.search;
     if (!outcome.refusal.empty()) {
         Log(L"    отклонён: " + outcome.refusal + L". Ответа нет.");
@@ -277,7 +281,7 @@ void ServerWindow::LogAnswer(const Search& search, size_t found, const WrittenAn
                            std::to_wstring(answer.text.size() - 1) + L" символов";
     if (answer.truncated) summary += L", ответ обрезан по размеру блока";
     Log(summary);
-    LogLines(L"    < ", wire::DecodeLines(std::wstring_view(answer.text).substr(0, answer.text.size() - 1)),
+    LogLines(L"    < ", CustomPipes::wire::DecodeLines(std::wstring_view(answer.text).substr(0, answer.text.size() - 1)),
              kMaxAnswerLines);
 }
 
@@ -286,7 +290,8 @@ void ServerWindow::ShowMatches(const Search& search, std::vector<Match> matches,
     ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
     for (const Match& match : matches) {
-        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(SafeForDisplay(MatchCaption(match)).c_str()));
+        const std::wstring caption = CustomPipes::SafeForDisplay(MatchCaption(match));
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption.c_str()));
     }
     if (!matches.empty()) ::SendMessageW(list, LB_SETCURSEL, 0, 0);
     ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
@@ -294,7 +299,7 @@ void ServerWindow::ShowMatches(const Search& search, std::vector<Match> matches,
     const std::wstring status = matches.empty()
                                     ? L"Ничего не найдено (" + SearchCaption(search) + L")."
                                     : L"Выберите орган и нажмите «Отправить выбранное» (" + SearchCaption(search) + L").";
-    ::SetWindowTextW(Control(kStatusId), SafeForDisplay(status).c_str());
+    ::SetWindowTextW(Control(kStatusId), CustomPipes::SafeForDisplay(status).c_str());
     pending_ = {search, std::move(matches), code, client};
 }
 
@@ -318,7 +323,7 @@ void ServerWindow::WriteLog() {
     ::SendMessageW(log, WM_SETREDRAW, FALSE, 0);
     for (const std::wstring& line : lines) {
         if (::SendMessageW(log, LB_GETCOUNT, 0, 0) >= kMaxLogLines) ::SendMessageW(log, LB_DELETESTRING, 0, 0);
-        ::SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(SafeForDisplay(line).c_str()));
+        ::SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(CustomPipes::SafeForDisplay(line).c_str()));
     }
     const LRESULT count = ::SendMessageW(log, LB_GETCOUNT, 0, 0);
     if (count > 0) ::SendMessageW(log, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);

@@ -23,7 +23,7 @@ public:
     ServerWindow(const ServerWindow&) = delete;
     ServerWindow& operator=(const ServerWindow&) = delete;
 
-    // Raises ProgramError when the window cannot be created.
+    // Raises CustomPipes::ProgramError when the window cannot be created.
     void Create(int showCommand);
 
     // What the command line asked for, at start or handed over by a second start.
@@ -61,7 +61,7 @@ private:
     HINSTANCE instance_;
     AnswerBlock& answers_;
     HWND window_ = nullptr;
-    UniqueFont font_;
+    CustomPipes::UniqueFont font_;
     UINT requestMessage_ = 0;
     std::vector<std::wstring> unwrittenLog_;
 

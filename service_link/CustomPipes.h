@@ -1,72 +1,35 @@
-// Module CustomPipes: starting Varnel, announcing requests, reading answers.
+// Module CustomPipes: the client side of the contract with Varnel, all of it. A client
+// program includes this header and links the static library service_link (with expat,
+// advapi32 and user32). Everything is in namespace CustomPipes.
+//
+// A program without a window of its own asks in three calls:
+//
+//   CustomPipes::SearchRequest search;                          // what to look for
+//   search.by = CustomPipes::SearchRequest::By::Code;
+//   search.code = L"01016433305000";
+//   const std::wstring request = CustomPipes::BuildSearchRequest(search);  // checked wire text
+//   CustomPipes::ExchangeClient client;                         // hidden window, request block
+//   const CustomPipes::ExchangeResult result = client.Run(request, 30000);
+//   for (const std::wstring& line : CustomPipes::wire::DecodeLines(result.answer)) ...
+//
+// A program with a window of its own, as the demo, takes the steps itself:
+// RequestBlock::CreateFor(window) once; for each request ExchangeTurn::Take, then
+// RequestBlock::Write and EnsureServerAndNotify; and on the data-ready message
+// (ServiceMessage(Service::Varnel, MessageKind::DataReady)) IsAnswerFor and ReadAnswer.
+// LaunchArguments and StartWithArguments start Varnel with a search switch.
 #pragma once
 
+#include "answer_reading.h"
+#include "exchange.h"
+#include "exchange_turn.h"
 #include "installation_record.h"
-#include "process_start.h"
+#include "launch_switch.h"
+#include "program_error.h"
 #include "protocol.h"
+#include "request_block.h"
+#include "request_document.h"
+#include "search_request.h"
+#include "server_start.h"
 #include "service_catalogue.h"
-#include "win32.h"
-
-#include <cstdint>
-#include <functional>
-#include <optional>
-#include <string>
-
-namespace CustomPipes {
-
-// Varnel's executable path from the server installation record, as stored; empty when
-// the record is missing. A value of a non-string type raises ProgramError
-// ("Invalid data type for 'ExeName'").
-std::wstring LookUpServerExecutable();
-
-// The longest a start of Varnel is waited for before the request is announced.
-constexpr DWORD kServerStartWaitMs = 8000;
-
-// True while Varnel runs: its mutex "VARNEL2" exists.
-bool IsServerRunning();
-
-// What a start of Varnel waits for before the request is announced.
-enum class StartWait {
-    // The demo window's way: the started process is given the whole time unless it ends
-    // first; then (a launcher that handed over and left) its window is waited for.
-    Fixed,
-    // As soon as Varnel's window exists and the started process is idle for input.
-    UntilReady,
-};
-
-struct ServerStartOptions {
-    StartWait wait = StartWait::Fixed;
-    DWORD maxWaitMs = kServerStartWaitMs;
-    // Start Varnel in its own folder rather than this program's current one, so that a
-    // Varnel started from a script's temporary folder does not hold that folder.
-    bool inServerFolder = false;
-    // Learns the path just before Varnel is started and waited for.
-    std::function<void(const std::wstring& path)> starting;
-};
-
-// Makes sure Varnel runs and can hear a broadcast, then broadcasts the request message
-// with wParam = code and lParam = clientWindow's handle value. Varnel running: its window
-// is shown maximized, waited for (up to maxWaitMs) when its mutex exists but its window
-// does not yet. Not running: started from the record and waited for as options say.
-// False, with nothing posted, when Varnel is neither running nor installed. Raises
-// ProgramError, with nothing posted, for a registry error or a start that failed.
-bool EnsureServerAndNotify(HWND clientWindow, uint16_t code, const ServerStartOptions& options = {});
-
-// Why EnsureServerAndNotify found nothing to start, in words: no record, no "ExeName"
-// in it, or the path it names and that no file is there.
-std::wstring DescribeMissingServer();
-
-// The answer in the answer block of the service whose data-ready message this is; none
-// for any other message, or when the block cannot be opened or read.
-std::optional<std::wstring> ReadAnswer(UINT dataReadyMessage);
-
-// For a service's data-ready message: copies the text out of its answer block, sets
-// handled and returns true. Any other message, or a block that cannot be opened,
-// leaves handled and text untouched and returns false.
-bool ReadServiceAnswer(const MSG& message, bool& handled, std::wstring& text);
-
-// Starts the executable at path with arguments (which begin with their own space) and
-// waits up to 2 seconds for it. Does nothing when no file exists at path.
-void StartWithArguments(const std::wstring& path, const std::wstring& arguments);
-
-}  // namespace CustomPipes
+#include "system_error.h"
+#include "wire_text.h"

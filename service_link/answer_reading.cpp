@@ -1,29 +1,17 @@
 // Copying a service's answer out of its answer block.
-#include "CustomPipes.h"
+#include "answer_reading.h"
 
 #include "named_block.h"
-#include "wire_text.h"
-
-#include <algorithm>
-#include <vector>
+#include "service_catalogue.h"
 
 namespace CustomPipes {
 
 std::optional<std::wstring> ReadAnswer(UINT dataReadyMessage) {
     const ServiceEntry* entry = FindAnswerBlockByDataReady(dataReadyMessage);
     if (!entry) return std::nullopt;
-
     // Any process may have made the block, smaller than the catalogue says or with
-    // pages reserved but never committed: read only what may be touched.
-    const NamedBlock block = NamedBlock::Open(entry->answerBlockName, NamedBlock::Access::Read);
-    const size_t count = std::min<size_t>(entry->answerBlockSize, block.UsableBytes());
-    if (count < sizeof(wchar_t)) return std::nullopt;
-
-    // The service may write the block again at any time; work on a private copy.
-    std::vector<wchar_t> copy(count / sizeof(wchar_t));
-    std::copy_n(static_cast<const char*>(block.Data()), copy.size() * sizeof(wchar_t),
-                reinterpret_cast<char*>(copy.data()));
-    return std::wstring(wire::TextUpToNul(copy.data(), copy.size() * sizeof(wchar_t)));
+    // pages reserved but never committed: only what may be touched is read.
+    return ReadBlockText(entry->answerBlockName, entry->answerBlockSize, ShortBlock::ReadWhatIsThere).text;
 }
 
 bool ReadServiceAnswer(const MSG& message, bool& handled, std::wstring& text) {

@@ -1,5 +1,5 @@
 // Starting Varnel with a command-line switch.
-#include "CustomPipes.h"
+#include "server_start.h"
 
 #include "process_start.h"
 
@@ -11,14 +11,14 @@ constexpr DWORD kHeadStartMs = 2000;
 
 }  // namespace
 
-void StartWithArguments(const std::wstring& path, const std::wstring& arguments) {
-    if (!IsExistingFile(path)) return;
+bool StartWithArguments(const std::wstring& path, const std::wstring& arguments) {
+    if (!IsExistingFile(path)) return false;
     // The path is quoted and also given as the application name: unquoted, a path with
     // spaces would first be tried cut at its first space ("C:\Program.exe").
-    // A failed start is not reported: the launch page shows nothing either way.
-    if (const UniqueProcessInformation process = StartProcess(path.c_str(), L"\"" + path + L"\"" + arguments)) {
-        ::WaitForSingleObject(process.Get().hProcess, kHeadStartMs);
-    }
+    const UniqueProcessInformation process = StartProcess(path.c_str(), L"\"" + path + L"\"" + arguments);
+    if (!process) return false;
+    ::WaitForSingleObject(process.Get().hProcess, kHeadStartMs);
+    return true;
 }
 
 }  // namespace CustomPipes

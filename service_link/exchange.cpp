@@ -1,10 +1,11 @@
 #include "exchange.h"
 
-#include "CustomPipes.h"
+#include "answer_reading.h"
 #include "exchange_turn.h"
 #include "hidden_window.h"
 #include "program_error.h"
 #include "request_block.h"
+#include "server_start.h"
 
 #include <algorithm>
 #include <chrono>

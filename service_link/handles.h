@@ -6,6 +6,8 @@
 #include <memory>
 #include <utility>
 
+namespace CustomPipes {
+
 namespace handles {
 
 struct HandleCloser {
@@ -78,3 +80,5 @@ private:
     }
     PROCESS_INFORMATION info_{};
 };
+
+}  // namespace CustomPipes

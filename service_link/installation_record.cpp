@@ -1,9 +1,9 @@
 #include "installation_record.h"
 
-#include "CustomPipes.h"
 #include "handles.h"
 #include "program_error.h"
 #include "protocol.h"
+#include "server_start.h"
 #include "wire_text.h"
 
 #include <vector>

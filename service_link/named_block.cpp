@@ -1,5 +1,12 @@
 #include "named_block.h"
 
+#include "program_error.h"
+#include "system_error.h"
+#include "wire_text.h"
+
+#include <algorithm>
+#include <vector>
+
 namespace CustomPipes {
 
 namespace {
@@ -68,6 +75,49 @@ void NamedBlock::Map(DWORD desiredAccess, size_t bytes) {
     usable_ = CommittedBytesFrom(view_.get(), access_ == Access::Write);
     // A view asked for at its size may lie in a region rounded up to whole pages.
     if (bytes != 0 && usable_ > bytes) usable_ = bytes;
+}
+
+NamedBlock NamedBlock::CreateWhole(const std::wstring& what, const std::wstring& name, uint32_t size,
+                                   SECURITY_ATTRIBUTES* security) {
+    NamedBlock block = Create(name, size, PAGE_READWRITE, security);
+    const std::wstring named = what + L" \"" + name + L"\"";
+    if (!block.IsMapped()) {
+        throw ProgramError(SystemErrorText(named + L" could not be made (" + block.FailedCall() + L")", block.Error()));
+    }
+    // Another program made a block of this name first, with pages reserved but not
+    // committed, or not writable: writing there would be an access violation.
+    if (block.UsableBytes() < size) {
+        throw ProgramError(named + L" has only " + std::to_wstring(block.UsableBytes()) + L" of its " +
+                           std::to_wstring(size) + L" bytes committed and writable");
+    }
+    return block;
+}
+
+BlockText TextOfBlock(const void* data, size_t usableBytes, size_t contractBytes, ShortBlock rule) {
+    if (usableBytes == 0) return {std::nullopt, L"reserved, with nothing committed"};
+    if (rule == ShortBlock::Refuse && usableBytes < contractBytes) {
+        return {std::nullopt, L"only " + std::to_wstring(usableBytes) + L" of its " + std::to_wstring(contractBytes) +
+                                  L" bytes can be read (too small, or partly reserved)"};
+    }
+    const size_t characters = std::min(usableBytes, contractBytes) / sizeof(wchar_t);
+    if (characters == 0) return {std::nullopt, L"less than one character can be read"};
+    // The owner may write the block again at any moment: work on a private copy.
+    std::vector<wchar_t> copy(characters);
+    std::copy_n(static_cast<const char*>(data), characters * sizeof(wchar_t), reinterpret_cast<char*>(copy.data()));
+    const std::wstring_view text = wire::TextUpToNul(copy.data(), characters * sizeof(wchar_t));
+    if (rule == ShortBlock::Refuse && text.size() == characters) {
+        return {std::nullopt, L"no NUL in its first " + std::to_wstring(contractBytes) + L" bytes"};
+    }
+    return {std::wstring(text), {}};
+}
+
+BlockText ReadBlockText(const std::wstring& name, size_t contractBytes, ShortBlock rule) {
+    const NamedBlock block = NamedBlock::Open(name, NamedBlock::Access::Read);
+    if (!block.IsMapped()) {
+        return {std::nullopt, SystemErrorText(L"no block of that name (" + std::wstring(block.FailedCall()) + L")",
+                                              block.Error())};
+    }
+    return TextOfBlock(block.Data(), block.UsableBytes(), contractBytes, rule);
 }
 
 }  // namespace CustomPipes

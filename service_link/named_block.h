@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace CustomPipes {
@@ -27,6 +28,13 @@ public:
     // security: who may open it (null: the process's default).
     static NamedBlock Create(const std::wstring& name, uint32_t size, DWORD protection = PAGE_READWRITE,
                              SECURITY_ATTRIBUTES* security = nullptr);
+
+    // Creates the block as Create does and makes sure all size bytes may be written.
+    // Raises ProgramError naming what (a person's word for the block, "The request
+    // block") and name when it cannot be made or another program made it first with
+    // fewer bytes committed and writable.
+    static NamedBlock CreateWhole(const std::wstring& what, const std::wstring& name, uint32_t size,
+                                  SECURITY_ATTRIBUTES* security = nullptr);
 
     bool IsMapped() const noexcept { return view_ != nullptr; }
     const void* Data() const noexcept { return view_.get(); }
@@ -53,5 +61,26 @@ private:
     DWORD error_ = 0;
     const wchar_t* failedCall_ = L"";
 };
+
+// What a reader does with a block that has fewer bytes that may be read than the
+// contract's size, or no NUL in them.
+enum class ShortBlock {
+    ReadWhatIsThere,  // a client reading an answer: what is committed, up to the NUL or its end
+    Refuse,           // a server reading a request, an onlooker reporting it: not read
+};
+
+// The wire text of a block, copied out (its owner may write it again at any moment),
+// or why there is none, in a few words.
+struct BlockText {
+    std::optional<std::wstring> text;  // the characters up to the first NUL
+    std::wstring problem;              // when there is no text
+};
+
+// The text in the first usableBytes bytes at data, of a block of contractBytes.
+BlockText TextOfBlock(const void* data, size_t usableBytes, size_t contractBytes, ShortBlock rule);
+
+// Opens the named block read-only and reads its text by rule. A block that cannot be
+// opened, or with nothing committed, has no text.
+BlockText ReadBlockText(const std::wstring& name, size_t contractBytes, ShortBlock rule);
 
 }  // namespace CustomPipes

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace CustomPipes {
+
 class RequestBlock {
 public:
     RequestBlock() = default;
@@ -31,6 +33,8 @@ public:
     void Write(std::wstring_view request);
 
 private:
-    CustomPipes::NamedBlock block_;
+    NamedBlock block_;
     std::wstring failure_ = L"There is no request block, so no request can be sent";
 };
+
+}  // namespace CustomPipes

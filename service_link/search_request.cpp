@@ -1,8 +1,10 @@
 #include "search_request.h"
 
 #include "program_error.h"
+#include "request_document.h"
 #include "wire_text.h"
-#include "xml_check.h"
+
+namespace CustomPipes {
 
 namespace {
 
@@ -57,44 +59,49 @@ const wchar_t* YesNo(bool yes) { return yes ? L"    <use>yes</use>" : L"    <use
 
 }  // namespace
 
-std::wstring BuildSearchRequest(const SearchFields& f, UINT codePage) {
+std::wstring BuildSearchRequest(const SearchRequest& s, UINT codePage) {
+    using By = SearchRequest::By;
+    const SearchRequest::Address& a = s.address;
     size_t valueBytes = 0;
-    for (const std::wstring* value : {&f.ComboBox1, &f.Edit1, &f.Edit2, &f.Edit3, &f.Edit4, &f.Edit5, &f.Edit6,
-                                      &f.Edit7, &f.Edit8}) {
+    for (const std::wstring* value : {&s.language, &a.subject, &a.district, &a.city, &a.settlement, &a.street,
+                                      &a.index, &s.code, &s.name}) {
         valueBytes += wire::Utf8Length(*value);
     }
     RequestWriter w(codePage, valueBytes);
     w.Line(L"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>");
     w.Line(L"<ParamsForVarnel>");
     w.Line(L"  <Locality>");
-    w.Element(L"lang", L"На каком языке искать", f.ComboBox1);
+    w.Element(L"lang", L"На каком языке искать", s.language);
     w.Line(L"  </Locality>");
     w.Line(L"  <Adress>");
-    w.Line(YesNo(f.RadioButton4));
+    w.Line(YesNo(s.by == By::Address));
     w.Line(L"    <dest>court</dest>");
-    w.Element(L"index", L"Индекс", f.Edit6);
-    w.Element(L"subj", L"Субъект", f.Edit1);
-    w.Element(L"Rayon", L"Район", f.Edit2);
-    w.Element(L"NP", L"Населенный пункт", f.Edit4);
-    w.Element(L"city", L"Город", f.Edit3);
-    w.Element(L"Street", L"Улица", f.Edit5);
+    w.Element(L"index", L"Индекс", a.index);
+    w.Element(L"subj", L"Субъект", a.subject);
+    w.Element(L"Rayon", L"Район", a.district);
+    w.Element(L"NP", L"Населенный пункт", a.settlement);
+    w.Element(L"city", L"Город", a.city);
+    w.Element(L"Street", L"Улица", a.street);
     w.Line(L"    <house></house>");
     w.Line(L"    <Full></Full>");
-    w.Line(f.RadioGroup1 == 0 ? L"    <AUTO_ANSWER>true</AUTO_ANSWER>" : L"    <AUTO_ANSWER>false</AUTO_ANSWER>");
-    if (f.RadioGroup2 == 0) w.Line(L"    <typesearch>AddressOfOrgan</typesearch>");
-    if (f.RadioGroup2 == 1) w.Line(L"    <typesearch>AddressOfObject</typesearch>");
+    w.Line(s.answer == SearchRequest::Answer::Automatic ? L"    <AUTO_ANSWER>true</AUTO_ANSWER>"
+                                                        : L"    <AUTO_ANSWER>false</AUTO_ANSWER>");
+    w.Line(s.addressOf == SearchRequest::AddressOf::Body ? L"    <typesearch>AddressOfOrgan</typesearch>"
+                                                         : L"    <typesearch>AddressOfObject</typesearch>");
     w.Line(L"  </Adress>");
     w.Line(L"  <CodeOfCourts>");
-    w.Line(YesNo(f.RadioButton6));
+    w.Line(YesNo(s.by == By::Code));
     w.Line(L"    <typecode>code_court</typecode>");
-    w.Element(L"code", L"Код суда", f.Edit7);
+    w.Element(L"code", L"Код суда", s.code);
     w.Line(L"  </CodeOfCourts>");
     w.Line(L"  <Names>");
-    w.Line(YesNo(f.RadioButton5));
-    if (f.RadioGroup3 == 0) w.Line(L"    <typename>NameOfOrgan</typename>");
-    if (f.RadioGroup3 == 1) w.Line(L"    <typename>FamilyOfMan</typename>");
-    w.Element(L"name", L"Наименование / Фамилия", f.Edit8);
+    w.Line(YesNo(s.by == By::Name));
+    w.Line(s.nameOf == SearchRequest::NameOf::Body ? L"    <typename>NameOfOrgan</typename>"
+                                                   : L"    <typename>FamilyOfMan</typename>");
+    w.Element(L"name", L"Наименование / Фамилия", s.name);
     w.Line(L"  </Names>");
     w.Line(L"</ParamsForVarnel>");
     return w.Finish();
 }
+
+}  // namespace CustomPipes

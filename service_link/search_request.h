@@ -1,33 +1,49 @@
-// The search request document: what the program hands to Varnel.
+// A search, as the request document states it, and the request text made of it.
 #pragma once
 
 #include "win32.h"
 
 #include <string>
 
-// The snapshot of page 1 that a request is built from, named after the controls that
-// hold the values. The defaults are the page's state at start.
-struct SearchFields {
-    std::wstring ComboBox1 = L"Russian";  // search language
-    std::wstring Edit1;                   // federal subject
-    std::wstring Edit2;                   // district
-    std::wstring Edit3;                   // city
-    std::wstring Edit4;                   // settlement
-    std::wstring Edit5;                   // street
-    std::wstring Edit6;                   // postal index
-    std::wstring Edit7;                   // court code
-    std::wstring Edit8 = L"владимир";     // name or surname
-    bool RadioButton4 = true;             // search by address
-    bool RadioButton5 = false;            // search by name
-    bool RadioButton6 = false;            // search by court code
-    int RadioGroup1 = 0;                  // 0: answer at once, otherwise through Varnel's window
-    int RadioGroup2 = 0;                  // 0: address of the body, 1: address of the defendant
-    int RadioGroup3 = 0;                  // 0: name of the body, 1: judge's surname
+namespace CustomPipes {
+
+// What a search asks Varnel for. The defaults are the demo window's page 1 at start.
+struct SearchRequest {
+    // Which of the document's three sections says <use>yes</use>.
+    enum class By { Address, Name, Code };
+    // <typesearch>: the address is the body's own (AddressOfOrgan) or a respondent's,
+    // whose court is wanted (AddressOfObject).
+    enum class AddressOf { Body, Respondent };
+    // <typename>: the name is a body's (NameOfOrgan) or an official's surname (FamilyOfMan).
+    enum class NameOf { Body, OfficialSurname };
+    // <AUTO_ANSWER>: Varnel answers at once (true), or a person chooses the answer in
+    // Varnel's window (false).
+    enum class Answer { Automatic, ChosenInVarnel };
+
+    struct Address {
+        std::wstring subject;     // <subj>: the federal subject
+        std::wstring district;    // <Rayon>
+        std::wstring city;        // <city>
+        std::wstring settlement;  // <NP>
+        std::wstring street;      // <Street>
+        std::wstring index;       // <index>: the postal code
+    };
+
+    By by = By::Address;
+    AddressOf addressOf = AddressOf::Body;
+    NameOf nameOf = NameOf::Body;
+    Answer answer = Answer::Automatic;
+    std::wstring language = L"Russian";  // <lang>
+    Address address;
+    std::wstring name = L"владимир";  // <name>: a body's name or an official's surname
+    std::wstring code;                // <code>: a body's 14-digit code
 };
 
-// The request text in wire form: the document's lines, each ended by CR LF, and one
-// terminating NUL, which is the last character of the returned string. The document
-// is checked for well-formedness first; a value that breaks it (an unescaped "<" or
-// "&"), a lone surrogate, or non-ASCII text under a multi-byte ANSI code page raises
-// ProgramError and no text is returned.
-std::wstring BuildSearchRequest(const SearchFields& fields, UINT codePage = CP_ACP);
+// The request text in wire form: the document's 30 lines, each ended by CR LF, and one
+// terminating NUL, which is the last character of the returned string. Values are
+// inserted as typed, unescaped. The document is checked first; a value that breaks it
+// (an unescaped "<" or "&"), a lone surrogate, or non-ASCII text under a multi-byte
+// ANSI code page raises ProgramError and no text is returned.
+std::wstring BuildSearchRequest(const SearchRequest& search, UINT codePage = CP_ACP);
+
+}  // namespace CustomPipes

@@ -1,5 +1,5 @@
 // Making sure Varnel runs and can hear, and announcing a request to it.
-#include "CustomPipes.h"
+#include "server_start.h"
 
 #include "handles.h"
 #include "process_start.h"
@@ -49,7 +49,8 @@ void StartServer(const std::wstring& path, const ServerStartOptions& options) {
         StartProcess(path.c_str(), path, nullptr, false, folder.empty() ? nullptr : folder.c_str());
     if (!process) {
         // Posting now would announce the request to nobody: say why instead.
-        throw ProgramError(SystemErrorText(L"Varnel could not be started from \"" + path + L"\"", ::GetLastError()));
+        throw ProgramError(
+            SystemErrorText(L"Varnel could not be started from \"" + path + L"\"", ::GetLastError(), L"\"" + path + L"\""));
     }
     if (options.wait == StartWait::UntilReady) {
         WaitForServerWindow(process.Get().hProcess, deadline);

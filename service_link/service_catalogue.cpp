@@ -19,10 +19,27 @@ constexpr std::array<ServiceEntry, 10> kCatalogue{{
 
 constexpr size_t kKinds = 3;
 
-// Set once at window creation, read afterwards; the program has one thread.
-std::array<std::array<UINT, kKinds>, kCatalogue.size()> g_messageIds{};
+using MessageIds = std::array<std::array<UINT, kKinds>, kCatalogue.size()>;
 
 size_t IndexOf(Service service) { return static_cast<size_t>(service); }
+
+MessageIds Register() {
+    MessageIds ids{};
+    for (const ServiceEntry& entry : kCatalogue) {
+        for (MessageKind kind : {MessageKind::Request, MessageKind::DataReady, MessageKind::Unregister}) {
+            ids[IndexOf(entry.service)][static_cast<size_t>(kind)] =
+                ::RegisterWindowMessageW(ServiceMessageName(entry, kind).c_str());
+        }
+    }
+    return ids;
+}
+
+// Registered on first use, once per process, whatever the thread: a value depends only
+// on its name, so registering again would give the same.
+const MessageIds& Ids() {
+    static const MessageIds ids = Register();
+    return ids;
+}
 
 }  // namespace
 
@@ -39,18 +56,9 @@ std::wstring ServiceMessageName(const ServiceEntry& entry, MessageKind kind) {
     return {};
 }
 
-void RegisterServiceMessages() {
-    for (const ServiceEntry& entry : kCatalogue) {
-        for (MessageKind kind : {MessageKind::Request, MessageKind::DataReady, MessageKind::Unregister}) {
-            g_messageIds[IndexOf(entry.service)][static_cast<size_t>(kind)] =
-                ::RegisterWindowMessageW(ServiceMessageName(entry, kind).c_str());
-        }
-    }
-}
+void RegisterServiceMessages() { Ids(); }
 
-UINT ServiceMessage(Service service, MessageKind kind) {
-    return g_messageIds[IndexOf(service)][static_cast<size_t>(kind)];
-}
+UINT ServiceMessage(Service service, MessageKind kind) { return Ids()[IndexOf(service)][static_cast<size_t>(kind)]; }
 
 const ServiceEntry* FindAnswerBlockByDataReady(UINT messageId) {
     if (messageId == 0) return nullptr;

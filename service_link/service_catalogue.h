@@ -33,11 +33,12 @@ const ServiceEntry& CatalogueEntry(Service service);
 // "WM_TO_UNREGISTRY_TO_<TAG>_EVENT".
 std::wstring ServiceMessageName(const ServiceEntry& entry, MessageKind kind);
 
-// Registers all thirty names in catalogue order. A failed registration leaves its
-// identifier 0. Registering again yields the same values.
+// Registers all thirty names in catalogue order, once per process. A failed
+// registration leaves its identifier 0. Calling it is optional: ServiceMessage
+// registers them on first use.
 void RegisterServiceMessages();
 
-// 0 until RegisterServiceMessages has run.
+// The identifier of a service's message, registered by its name.
 UINT ServiceMessage(Service service, MessageKind kind);
 
 // The catalogue row with an answer block whose data-ready message is messageId.

@@ -3,7 +3,7 @@
 #include "program_error.h"
 #include "wire_text.h"
 
-namespace wire {
+namespace CustomPipes::wire {
 
 namespace {
 
@@ -31,4 +31,4 @@ std::wstring WireTextOfDocument(std::string_view utf8Document, UINT codePage) {
     return text;
 }
 
-}  // namespace wire
+}  // namespace CustomPipes::wire

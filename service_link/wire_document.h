@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace wire {
+namespace CustomPipes::wire {
 
 // The UTF-8 document that wire text carries: the text in codePage. Nothing when the text
 // is not wire text: a character with no single byte of its own in the code page, or
@@ -19,4 +19,4 @@ std::optional<std::string> DocumentOfWireText(std::wstring_view text, UINT codeP
 // non-ASCII text under a multi-byte code page, or when a byte would not come back.
 std::wstring WireTextOfDocument(std::string_view utf8Document, UINT codePage = CP_ACP);
 
-}  // namespace wire
+}  // namespace CustomPipes::wire

@@ -1,16 +1,15 @@
 #include "wire_text.h"
 
 #include "program_error.h"
+#include "utf16.h"
 
 #include <algorithm>
 #include <cwchar>
 
-namespace wire {
+namespace CustomPipes::wire {
 
 namespace {
 
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 bool IsAscii(std::wstring_view text) {
     return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
@@ -172,20 +171,7 @@ std::string ToAnsiBytes(std::wstring_view text, UINT codePage) {
     return bytes;
 }
 
-std::wstring FromAnsiBytes(std::string_view bytes, UINT codePage) {
-    if (bytes.empty()) return {};
-    const int length = static_cast<int>(bytes.size());
-    // No code page makes more UTF-16 units than bytes; the size query is the fallback.
-    std::wstring text(bytes.size(), L'\0');
-    int size = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, text.data(), length);
-    if (size == 0) {
-        size = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
-        text.assign(static_cast<size_t>(size), L'\0');
-        ::MultiByteToWideChar(codePage, 0, bytes.data(), length, text.data(), size);
-    }
-    text.resize(static_cast<size_t>(size));
-    return text;
-}
+std::wstring FromAnsiBytes(std::string_view bytes, UINT codePage) { return FromCodePage(bytes, codePage); }
 
 namespace {
 
@@ -334,4 +320,4 @@ std::wstring_view TextUpToNul(const void* data, size_t byteCount) {
     return std::wstring_view(chars, nul ? static_cast<size_t>(nul - chars) : count);
 }
 
-}  // namespace wire
+}  // namespace CustomPipes::wire

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace wire {
+namespace CustomPipes::wire {
 
 // True when every character of the code page is one byte (GetCPInfo).
 bool IsSingleByteCodePage(UINT codePage);
@@ -60,4 +60,4 @@ std::wstring DecodeLinesJoined(std::wstring_view text, UINT codePage = CP_ACP);
 // The text of a block: the UTF-16 characters up to the first NUL, or all of them.
 std::wstring_view TextUpToNul(const void* data, size_t byteCount);
 
-}  // namespace wire
+}  // namespace CustomPipes::wire

@@ -3,58 +3,64 @@
 #include "program_error.h"
 
 #include <cwchar>
-#include <map>
+#include <utility>
 
 namespace tools {
 
 namespace {
 
-// The page-1 field each text option fills, by its name without dashes.
-std::wstring SearchFields::*TextField(const std::wstring& name) {
-    static const std::map<std::wstring, std::wstring SearchFields::*> kFields = {
-        {L"name", &SearchFields::Edit8},     {L"code", &SearchFields::Edit7},
-        {L"subject", &SearchFields::Edit1},  {L"district", &SearchFields::Edit2},
-        {L"city", &SearchFields::Edit3},     {L"settlement", &SearchFields::Edit4},
-        {L"street", &SearchFields::Edit5},   {L"index", &SearchFields::Edit6},
+using Search = CustomPipes::SearchRequest;
+
+// The text each text option fills, by its name without dashes.
+std::wstring* TextField(Search& search, const std::wstring& name) {
+    Search::Address& a = search.address;
+    const std::pair<const wchar_t*, std::wstring*> fields[] = {
+        {L"name", &search.name},  {L"code", &search.code},     {L"subject", &a.subject},       {L"district", &a.district},
+        {L"city", &a.city},       {L"settlement", &a.settlement}, {L"street", &a.street}, {L"index", &a.index},
     };
-    const auto found = kFields.find(name);
-    return found == kFields.end() ? nullptr : found->second;
-}
-
-// The radio buttons as a press on page 1 leaves them: one of the three is checked.
-void SearchBy(SearchFields& fields, const std::wstring& by, const std::wstring& option) {
-    if (by != L"address" && by != L"name" && by != L"surname" && by != L"code") {
-        throw ProgramError(option + L" takes address, name, surname or code, not \"" + by + L"\"");
+    for (const auto& [option, field] : fields) {
+        if (name == option) return field;
     }
-    fields.RadioButton4 = by == L"address";
-    fields.RadioButton5 = by == L"name" || by == L"surname";
-    fields.RadioButton6 = by == L"code";
-    if (fields.RadioButton5) fields.RadioGroup3 = by == L"surname" ? 1 : 0;
+    return nullptr;
 }
 
-int OneOrZero(const std::wstring& value, const std::wstring& option) {
-    if (value != L"1" && value != L"0") throw ProgramError(option + L" takes 1 or 0, not \"" + value + L"\"");
-    return value == L"1" ? 1 : 0;
+void SearchBy(Search& search, const std::wstring& by, const std::wstring& option) {
+    if (by == L"address") {
+        search.by = Search::By::Address;
+    } else if (by == L"name" || by == L"surname") {
+        search.by = Search::By::Name;
+        search.nameOf = by == L"surname" ? Search::NameOf::OfficialSurname : Search::NameOf::Body;
+    } else if (by == L"code") {
+        search.by = Search::By::Code;
+    } else {
+        throw CustomPipes::ProgramError(option + L" takes address, name, surname or code, not \"" + by + L"\"");
+    }
+}
+
+bool OneOrZero(const std::wstring& value, const std::wstring& option) {
+    if (value != L"1" && value != L"0") throw CustomPipes::ProgramError(option + L" takes 1 or 0, not \"" + value + L"\"");
+    return value == L"1";
 }
 
 }  // namespace
 
 bool IsSearchOption(const std::wstring& name) {
-    return TextField(name) || name == L"by" || name == L"defendant" || name == L"chosen";
+    Search search;
+    return TextField(search, name) || name == L"by" || name == L"defendant" || name == L"chosen";
 }
 
-void SetSearchOption(SearchFields& fields, const std::wstring& name, const std::wstring& value,
+void SetSearchOption(Search& search, const std::wstring& name, const std::wstring& value,
                      const std::wstring& prefix) {
-    if (const auto field = TextField(name)) {
-        fields.*field = value;
+    if (std::wstring* field = TextField(search, name)) {
+        *field = value;
     } else if (name == L"by") {
-        SearchBy(fields, value, prefix + name);
+        SearchBy(search, value, prefix + name);
     } else if (name == L"defendant") {
-        fields.RadioGroup2 = OneOrZero(value, prefix + name);
+        search.addressOf = OneOrZero(value, prefix + name) ? Search::AddressOf::Respondent : Search::AddressOf::Body;
     } else if (name == L"chosen") {
-        fields.RadioGroup1 = OneOrZero(value, prefix + name);
+        search.answer = OneOrZero(value, prefix + name) ? Search::Answer::ChosenInVarnel : Search::Answer::Automatic;
     } else {
-        throw ProgramError(L"unknown option \"" + prefix + name + L"\"");
+        throw CustomPipes::ProgramError(L"unknown option \"" + prefix + name + L"\"");
     }
 }
 
@@ -64,7 +70,7 @@ double Seconds(const std::wstring& text) {
     wchar_t* end = nullptr;
     const double seconds = std::wcstod(text.c_str(), &end);
     if (text.empty() || *end != L'\0' || !(seconds > 0 && seconds <= 86400)) {
-        throw ProgramError(L"--timeout takes a number of seconds above 0 and at most 86400, not \"" + text + L"\"");
+        throw CustomPipes::ProgramError(L"--timeout takes a number of seconds above 0 and at most 86400, not \"" + text + L"\"");
     }
     return seconds;
 }
@@ -77,38 +83,43 @@ QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& option = arguments[i];
         const auto value = [&]() -> const std::wstring& {
-            if (i + 1 >= arguments.size()) throw ProgramError(option + L" needs a value");
+            if (i + 1 >= arguments.size()) throw CustomPipes::ProgramError(option + L" needs a value");
             return arguments[++i];
         };
         if (option == L"--help" || option == L"-h" || option == L"/?") {
             options.help = true;
         } else if (option == L"--defendant" || option == L"--chosen") {
-            SetSearchOption(options.fields, option.substr(2), L"1", L"--");
+            SetSearchOption(options.search, option.substr(2), L"1", L"--");
             fieldsGiven = true;
         } else if (option == L"--timeout") {
             options.timeoutSeconds = Seconds(value());
         } else if (option == L"--request") {
             options.requestFile = value();
+        } else if (option == L"--output") {
+            options.outputFile = value();
         } else if (option.starts_with(L"--") && IsSearchOption(option.substr(2))) {
-            SetSearchOption(options.fields, option.substr(2), value(), L"--");
+            SetSearchOption(options.search, option.substr(2), value(), L"--");
             fieldsGiven = true;
         } else {
-            throw ProgramError(L"unknown option \"" + option + L"\" (see varnel-query --help)");
+            throw CustomPipes::ProgramError(L"unknown option \"" + option + L"\" (see varnel-query --help)");
         }
     }
     if (options.requestFile && fieldsGiven) {
-        throw ProgramError(L"--request sends the file as it is; it takes no search options");
+        throw CustomPipes::ProgramError(L"--request sends the file as it is; it takes no search options");
     }
     return options;
 }
 
 const wchar_t* QueryUsage() {
-    return LR"(Usage: varnel-query [search options] [--chosen] [--timeout SECONDS]
-       varnel-query --request FILE [--timeout SECONDS]
+    return LR"(Usage: varnel-query [search options] [--chosen] [--timeout SECONDS] [--output FILE]
+       varnel-query --request FILE|- [--timeout SECONDS] [--output FILE]
 
 Sends one search to Varnel exactly as the demo window's page 1 does and prints
-Varnel's answer, the decoded XML document, as UTF-8 on standard output.
-Varnel is started when it is installed but not running (up to 8 seconds).
+Varnel's answer, the decoded XML document, as UTF-8 on standard output (or
+writes it to the file --output names).
+Varnel is started when it is installed but not running, and the request is
+sent as soon as its window is there (at most 8 seconds). Other clients of
+ours take turns with it: it waits for its turn up to the timeout.
 Without options the request is the window's default: a search by address with
 "владимир" as the name.
 
@@ -124,8 +135,16 @@ Search options:
                       picks the answer in Varnel's window
 Other options:
   --timeout SECONDS   how long to wait for the answer (default 30)
-  --request FILE      send a prepared UTF-8 XML request instead; it is checked
-                      and encoded like a built one
+  --request FILE      send a prepared XML request instead; it is checked and
+                      encoded like a built one. UTF-8, or UTF-16 with a
+                      byte-order mark (as Windows PowerShell's Out-File and
+                      Notepad's "Unicode" save it).
+                      "--request -" reads it from standard input.
+  --output FILE       write the answer as UTF-8 to FILE instead of standard
+                      output. Windows PowerShell 5.1 re-decodes what a program
+                      prints with the console's code page, which garbles the
+                      Cyrillic in "> FILE"; --output is written by varnel-query
+                      itself. (In cmd, "> FILE" is byte-exact.)
   --help              this text
 
 Values are sent as typed, without XML escaping: "&" and "<" are refused.
@@ -133,11 +152,15 @@ Values are sent as typed, without XML escaping: "&" and "<" are refused.
 Exit codes (each failure with a one-line reason on standard error):
   0  the answer was printed
   1  Varnel is neither running nor installed; nothing was sent
-  2  the request was refused: a bad option, not well-formed XML (the parser's
-     reason and line), longer than 8191 characters, or non-ASCII text under a
-     multi-byte ANSI code page; nothing was sent
+  2  the request was refused: a bad option, a request file that cannot be read
+     or is no UTF-8 or UTF-16 text, not well-formed XML (the parser's reason
+     and line), longer than 8191 wire characters, or non-ASCII text under a
+     multi-byte ANSI code page, a DOCTYPE, an entity or another root element
+     than <ParamsForVarnel>; nothing was sent
   3  no answer within the timeout
-  4  any other failure (a registry value of the wrong type, no request block)
+  4  any other failure (Varnel could not be started; the answer could not be
+     written: a closed pipe, a full disk; a registry value of the wrong type;
+     no request block)
 )";
 }
 

@@ -15,13 +15,14 @@ enum class QueryExit : int {
     NotInstalled = 1,  // Varnel is neither running nor installed; nothing was sent
     Refused = 2,       // bad option, malformed or too long request; nothing was sent
     NoAnswer = 3,      // no answer within the timeout
-    Failed = 4,        // anything else: a registry value of the wrong type, no request block
+    Failed = 4,        // anything else: a registry value of the wrong type, an answer that cannot be written
 };
 
 struct QueryOptions {
-    SearchFields fields;                     // the window's defaults, changed by the options
+    CustomPipes::SearchRequest search;        // the window's defaults, changed by the options
     double timeoutSeconds = 30;              // a chosen answer waits for a person
-    std::optional<std::wstring> requestFile;  // a prepared UTF-8 request instead of fields
+    std::optional<std::wstring> requestFile;  // a prepared request instead of fields; "-": standard input
+    std::optional<std::wstring> outputFile;   // the answer goes there instead of to standard output
     bool help = false;
 };
 
@@ -31,12 +32,12 @@ bool IsSearchOption(const std::wstring& name);
 
 // Sets one search option to value; "defendant" and "chosen" take "1" or "0".
 // varnel-query and varnel.dll share it, so an option means the same in both. Raises
-// ProgramError naming the option as prefix + name for a bad value or an unknown name,
-// leaving fields untouched.
-void SetSearchOption(SearchFields& fields, const std::wstring& name, const std::wstring& value,
+// CustomPipes::ProgramError naming the option as prefix + name for a bad value or an unknown name,
+// leaving search untouched.
+void SetSearchOption(CustomPipes::SearchRequest& search, const std::wstring& name, const std::wstring& value,
                      const std::wstring& prefix);
 
-// Reads the options (without the program name). Raises ProgramError naming the option
+// Reads the options (without the program name). Raises CustomPipes::ProgramError naming the option
 // for an unknown option, a missing or bad value, or a request file given with fields.
 QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments);
 

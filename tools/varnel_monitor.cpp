@@ -2,12 +2,14 @@
 // exchange, with the blocks they name, as they happen. It never writes into a block
 // and never answers. See kUsage for the options.
 #include "block_reading.h"
+#include "display_text.h"
 #include "handles.h"
 #include "hidden_window.h"
 #include "program_error.h"
 #include "protocol.h"
 #include "service_catalogue.h"
 #include "standard_streams.h"
+#include "system_error.h"
 #include "wire_text.h"
 
 #include <algorithm>
@@ -35,8 +37,12 @@ committed, without NUL or not wire text is reported in one line.
                  named by time and message
   --help         this text
 
-Output goes out line by line, so it can be piped. Ctrl+C ends the monitor.
-Exit codes: 0 ended by Ctrl+C, 2 a bad option, 4 any other failure.
+Control characters in a block (other than tab) are shown as their codes, e.g.
+"\x1B", so that no block can rewrite what is on the screen.
+Output goes out line by line, so it can be piped. Ctrl+C ends the monitor; so
+does a closed output (the program reading it has ended), at the next line.
+Exit codes: 0 ended by Ctrl+C, 2 a bad option, 4 any other failure (an output
+that cannot be written, an --xml-dir that is not a folder).
 )";
 
 constexpr size_t kShownLines = 40;
@@ -60,9 +66,9 @@ MonitorOptions ParseMonitorOptions(const std::vector<std::wstring>& arguments) {
         } else if (option == L"--xml-dir" && i + 1 < arguments.size() && !arguments[i + 1].empty()) {
             options.xmlDir = arguments[++i];
         } else if (option == L"--xml-dir") {
-            throw ProgramError(L"--xml-dir needs a folder");
+            throw CustomPipes::ProgramError(L"--xml-dir needs a folder");
         } else {
-            throw ProgramError(L"unknown option \"" + option + L"\" (see varnel-monitor --help)");
+            throw CustomPipes::ProgramError(L"unknown option \"" + option + L"\" (see varnel-monitor --help)");
         }
     }
     return options;
@@ -79,6 +85,21 @@ std::wstring TimeText(const SYSTEMTIME& t, bool stamp) {
                       int{t.wMilliseconds});
     }
     return text;
+}
+
+// The folder --xml-dir names, made when it is not there; checked now rather than at
+// every message.
+void MakeFolder(const std::wstring& path) {
+    if (::CreateDirectoryW(path.c_str(), nullptr)) return;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_ALREADY_EXISTS) {
+        throw CustomPipes::ProgramError(
+            CustomPipes::SystemErrorText(L"the folder \"" + path + L"\" cannot be created", error));
+    }
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        throw CustomPipes::ProgramError(L"\"" + path + L"\" is a file, not a folder: --xml-dir needs a folder to save into");
+    }
 }
 
 class Monitor {
@@ -123,10 +144,11 @@ private:
         const tools::BlockText block = tools::ReadBlockText(blockName, bytes);
         if (!block.problem.empty()) return title + block.problem + L"\n";
 
-        const std::vector<std::wstring> lines = wire::DecodeLines(block.wireText);
+        const std::vector<std::wstring> lines = CustomPipes::wire::DecodeLines(block.wireText);
         std::wstring text = title + std::to_wstring(lines.size()) + L" lines\n";
         const size_t shown = whole ? lines.size() : std::min(lines.size(), kShownLines);
-        for (size_t i = 0; i < shown; ++i) text += L"    " + lines[i] + L"\n";
+        // Whoever wrote the block must not be able to rewrite the lines shown before it.
+        for (size_t i = 0; i < shown; ++i) text += L"    " + CustomPipes::EscapeControls(lines[i]) + L"\n";
         if (shown < lines.size()) {
             text += L"    ... " + std::to_wstring(lines.size() - shown) + L" more lines (--full prints them)\n";
         }
@@ -140,15 +162,14 @@ private:
                                   messageName;
         for (int copy = 1; copy < 100; ++copy) {
             const std::wstring path = stem + (copy == 1 ? L"" : L"-" + std::to_wstring(copy)) + L".xml";
-            const UniqueHandle file = AdoptFileHandle(
+            const CustomPipes::UniqueHandle file = CustomPipes::AdoptFileHandle(
                 ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!file && ::GetLastError() == ERROR_FILE_EXISTS) continue;
             DWORD written = 0;
             if (!file || !::WriteFile(file.get(), document.data(), static_cast<DWORD>(document.size()), &written,
                                       nullptr)) {
                 const DWORD error = ::GetLastError();
-                return L"    not saved: " + path + L" cannot be written (system error " + std::to_wstring(error) +
-                       L")\n";
+                return L"    not saved: " + CustomPipes::SystemErrorText(path + L" cannot be written", error) + L"\n";
             }
             return L"    saved as " + path + L"\n";
         }
@@ -174,18 +195,12 @@ BOOL WINAPI OnConsoleControl(DWORD) noexcept {
 MonitorExit Run(const std::vector<std::wstring>& arguments, MonitorExit& failure) {
     failure = MonitorExit::Refused;
     const MonitorOptions options = ParseMonitorOptions(arguments);
+    failure = MonitorExit::Failed;
     if (options.help) {
         tools::WriteOutput(kUsage);
         return MonitorExit::Ended;
     }
-    failure = MonitorExit::Failed;
-    if (!options.xmlDir.empty() && !::CreateDirectoryW(options.xmlDir.c_str(), nullptr)) {
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_ALREADY_EXISTS) {
-            throw ProgramError(L"the folder \"" + options.xmlDir + L"\" cannot be created (system error " +
-                               std::to_wstring(error) + L")");
-        }
-    }
+    if (!options.xmlDir.empty()) MakeFolder(options.xmlDir);
     CustomPipes::RegisterServiceMessages();
     Monitor monitor(options);
     const HWND window = CustomPipes::CreateHiddenTopLevelWindow(L"VarnelMonitor");
@@ -215,7 +230,7 @@ int wmain(int argc, wchar_t** argv) {
     MonitorExit failure = MonitorExit::Failed;
     try {
         return static_cast<int>(Run(std::vector<std::wstring>(argv + 1, argv + argc), failure));
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         tools::WriteErrorLine(L"varnel-monitor: " + tools::OneLine(e.Text()));
         return static_cast<int>(failure);
     }

@@ -1,16 +1,9 @@
 // varnel-query: one search sent to Varnel from the command line, as the demo window's
 // page 1 sends it, and the answer printed. See QueryUsage for the options.
 #include "CustomPipes.h"
-#include "exchange.h"
-#include "handles.h"
-#include "program_error.h"
 #include "query_options.h"
-#include "request_block.h"
-#include "search_request.h"
+#include "request_file.h"
 #include "standard_streams.h"
-#include "wire_document.h"
-#include "wire_text.h"
-#include "xml_check.h"
 
 #include <string>
 #include <vector>
@@ -19,52 +12,20 @@ namespace {
 
 using tools::QueryExit;
 
-std::string ReadWholeFile(const std::wstring& path) {
-    const UniqueHandle file = AdoptFileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        throw ProgramError(L"the request file \"" + path + L"\" cannot be opened (system error " +
-                           std::to_wstring(error) + L")");
-    }
-    LARGE_INTEGER size{};
-    // A request block holds 16 KB; a much larger file is refused as too long anyway.
-    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 20)) {
-        throw ProgramError(L"the request file \"" + path + L"\" is not a request (larger than 1 MB)");
-    }
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size())) {
-        throw ProgramError(L"the request file \"" + path + L"\" cannot be read");
-    }
-    return bytes;
-}
-
-// A prepared request: checked as a built one is, then in wire form with its NUL.
-std::wstring RequestFromFile(const std::wstring& path) {
-    std::string document = ReadWholeFile(path);
-    // A request never carries a byte-order mark; editors may add one.
-    if (document.starts_with("\xEF\xBB\xBF")) document.erase(0, 3);
-    CheckWellFormed(document);
-    try {
-        return wire::WireTextOfDocument(document) + L'\0';
-    } catch (const ProgramError& e) {
-        throw ProgramError(L"the request file \"" + path + L"\": " + e.Text());
-    }
-}
-
-// The whole run; failure is what a ProgramError means at the stage reached.
+// The whole run; failure is what a CustomPipes::ProgramError means at the stage reached.
 QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) {
     failure = QueryExit::Refused;
     const tools::QueryOptions options = tools::ParseQueryOptions(arguments);
     if (options.help) {
+        failure = QueryExit::Failed;
         tools::WriteOutput(tools::QueryUsage());
         return QueryExit::Answered;
     }
-    const std::wstring request =
-        options.requestFile ? RequestFromFile(*options.requestFile) : BuildSearchRequest(options.fields);
-    RequestBlock::CheckFits(request);
+    // Checked before anything else is looked at: a refused request makes no window and
+    // no block, whether Varnel runs or not.
+    const std::wstring request = options.requestFile ? tools::RequestFromFile(*options.requestFile)
+                                                     : CustomPipes::BuildSearchRequest(options.search);
+    CustomPipes::RequestBlock::CheckFits(request);
 
     failure = QueryExit::Failed;
     CustomPipes::ExchangeClient client;
@@ -78,10 +39,13 @@ QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) 
         tools::WriteErrorLine(L"varnel-query: " + tools::OneLine(result.reason));
         return static_cast<QueryExit>(result.outcome);
     }
-    const std::wstring& answer = result.answer;
     std::wstring text;
-    for (const std::wstring& line : wire::DecodeLines(answer)) text += line + L"\n";
-    tools::WriteOutput(text);
+    for (const std::wstring& line : CustomPipes::wire::DecodeLines(result.answer)) text += line + L"\n";
+    if (options.outputFile) {
+        tools::WriteUtf8File(*options.outputFile, text);
+    } else {
+        tools::WriteOutput(text);
+    }
     return QueryExit::Answered;
 }
 
@@ -91,7 +55,7 @@ int wmain(int argc, wchar_t** argv) {
     QueryExit failure = QueryExit::Failed;
     try {
         return static_cast<int>(Query(std::vector<std::wstring>(argv + 1, argv + argc), failure));
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         tools::WriteErrorLine(L"varnel-query: " + tools::OneLine(e.Text()));
         return static_cast<int>(failure);
     }

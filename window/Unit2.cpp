@@ -7,6 +7,7 @@
 #include "form_description.h"
 #include "form_layout.h"
 #include "hidden_window.h"
+#include "launch_switch.h"
 #include "memo_text.h"
 #include "program_error.h"
 #include "search_request.h"
@@ -39,31 +40,13 @@ int SelectedItem(HWND radioGroup) {
     }
 }
 
-void RegisterFormClass(HINSTANCE instance, WNDPROC procedure, HICON icon) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
-    windowClass.hIconSm = icon;
-    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    windowClass.lpszClassName = kFormClass;
-    if (::RegisterClassExW(&windowClass)) return;
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_CLASS_ALREADY_EXISTS) {
-        throw ProgramError(CustomPipes::SystemErrorText(L"The window class TfrmMain could not be registered", error));
-    }
-}
-
 }  // namespace
 
 TfrmMain::TfrmMain(Application& application, HINSTANCE instance) : application_(application), instance_(instance) {
     INITCOMMONCONTROLSEX commonControls{sizeof commonControls, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&commonControls);
     RegisterContainerClasses(instance);
-    RegisterFormClass(instance, WindowProc, application.Icon());
+    RegisterFormWindowClass(instance, kFormClass, WindowProc, 0, application.Icon());
     application_.SetKeyboardHandler([this](MSG& message) { return NavigationKey(handle_, PageControl1, message); });
 
     // WS_EX_APPWINDOW and no owner: this window carries the taskbar button.
@@ -73,8 +56,8 @@ TfrmMain::TfrmMain(Application& application, HINSTANCE instance) : application_(
     if (!window) {
         // When the controls failed, the error display has told why already.
         const DWORD error = ::GetLastError();
-        if (controlsFailed_) throw AbortError();
-        throw ProgramError(CustomPipes::SystemErrorText(L"The main window could not be created", error));
+        if (controlsFailed_) throw CustomPipes::AbortError();
+        throw CustomPipes::ProgramError(CustomPipes::SystemErrorText(L"The main window could not be created", error));
     }
 }
 
@@ -130,7 +113,7 @@ void TfrmMain::FormCreate() {
     application_.SetOnMessage([this](MSG& message, bool& handled) { OnApplicationMessage(message, handled); });
     // A block that cannot be created is noted, not raised: the service messages are
     // registered all the same, and the send button reports it.
-    requestBlock_ = RequestBlock::CreateFor(handle_);
+    requestBlock_ = CustomPipes::RequestBlock::CreateFor(handle_);
     CustomPipes::RegisterServiceMessages();
     CustomPipes::AcceptFromAnyProcess(
         handle_, CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::DataReady));
@@ -265,30 +248,32 @@ void TfrmMain::OnDpiChanged(UINT dpi, const RECT& suggested) noexcept {
 // ---- Event handlers ------------------------------------------------------------------
 
 void TfrmMain::Button1Click() {
-    SearchFields fields;
-    fields.ComboBox1 = TextOf(ComboBox1);
-    fields.Edit1 = TextOf(Edit1);
-    fields.Edit2 = TextOf(Edit2);
-    fields.Edit3 = TextOf(Edit3);
-    fields.Edit4 = TextOf(Edit4);
-    fields.Edit5 = TextOf(Edit5);
-    fields.Edit6 = TextOf(Edit6);
-    fields.Edit7 = TextOf(Edit7);
-    fields.Edit8 = TextOf(Edit8);
-    fields.RadioButton4 = IsChecked(RadioButton4);
-    fields.RadioButton5 = IsChecked(RadioButton5);
-    fields.RadioButton6 = IsChecked(RadioButton6);
-    fields.RadioGroup1 = SelectedItem(RadioGroup1);
-    fields.RadioGroup2 = SelectedItem(RadioGroup2);
-    fields.RadioGroup3 = SelectedItem(RadioGroup3);
+    // The one place where page 1's controls become a search.
+    using Search = CustomPipes::SearchRequest;
+    Search search;
+    search.by = IsChecked(RadioButton5)   ? Search::By::Name
+                : IsChecked(RadioButton6) ? Search::By::Code
+                                          : Search::By::Address;
+    search.answer = SelectedItem(RadioGroup1) == 1 ? Search::Answer::ChosenInVarnel : Search::Answer::Automatic;
+    search.addressOf = SelectedItem(RadioGroup2) == 1 ? Search::AddressOf::Respondent : Search::AddressOf::Body;
+    search.nameOf = SelectedItem(RadioGroup3) == 1 ? Search::NameOf::OfficialSurname : Search::NameOf::Body;
+    search.language = TextOf(ComboBox1);
+    search.address = {.subject = TextOf(Edit1),
+                      .district = TextOf(Edit2),
+                      .city = TextOf(Edit3),
+                      .settlement = TextOf(Edit4),
+                      .street = TextOf(Edit5),
+                      .index = TextOf(Edit6)};
+    search.code = TextOf(Edit7);
+    search.name = TextOf(Edit8);
 
-    const std::wstring request = BuildSearchRequest(fields);
+    const std::wstring request = CustomPipes::BuildSearchRequest(search);
     // One answer block serves every client: our clients take turns, and this window
     // does not wait for its turn but says so.
     if (!turn_) turn_ = CustomPipes::ExchangeTurn::Take(0);
     if (!turn_) {
-        throw ProgramError(L"Another program is waiting for Varnel's answer to its request; send the request again "
-                           L"in a moment");
+        throw CustomPipes::ProgramError(
+            L"Another program is waiting for Varnel's answer to its request; send the request again in a moment");
     }
     ::SetTimer(handle_, kTurnTimer, kTurnTimeoutMs, nullptr);
     try {
@@ -324,25 +309,27 @@ void TfrmMain::ShowAnswer(const std::wstring& text) {
     // One text for the whole memo: adding a line at a time re-lays the memo each time,
     // which a 64 KB answer makes slow.
     static const bool underWine = RunsUnderWine();
-    ::SetWindowTextW(Memo1, MemoText(wire::DecodeLinesJoined(text), underWine).c_str());
+    ::SetWindowTextW(Memo1, MemoText(CustomPipes::wire::DecodeLinesJoined(text), underWine).c_str());
 }
 
 void TfrmMain::Button2Click() {
+    using CustomPipes::LaunchSwitch;
     const std::wstring path = CustomPipes::LookUpServerExecutable();
     if (IsChecked(RadioButton1)) {
-        CustomPipes::StartWithArguments(path, L" -a:" + TextOf(Edit9));
+        CustomPipes::StartWithArguments(path, CustomPipes::LaunchArguments(LaunchSwitch::Name, TextOf(Edit9)));
     } else if (IsChecked(RadioButton2)) {
-        CustomPipes::StartWithArguments(path, L" -i:" + TextOf(Edit10));
+        CustomPipes::StartWithArguments(path, CustomPipes::LaunchArguments(LaunchSwitch::Code, TextOf(Edit10)));
     } else if (IsChecked(RadioButton3)) {
-        CustomPipes::StartWithArguments(path, L" -f:" + TextOf(Edit11));
+        CustomPipes::StartWithArguments(path, CustomPipes::LaunchArguments(LaunchSwitch::Surname, TextOf(Edit11)));
     }
 }
 
-void TfrmMain::Edit9Change() { ShowExample(Label14, L"varnel.exe -a:", Edit9); }
-void TfrmMain::Edit10Change() { ShowExample(Label16, L"varnel.exe -i:", Edit10); }
-void TfrmMain::Edit11Change() { ShowExample(Label18, L"varnel.exe -f:", Edit11); }
+void TfrmMain::Edit9Change() { ShowExample(Label14, CustomPipes::LaunchSwitch::Name, Edit9); }
+void TfrmMain::Edit10Change() { ShowExample(Label16, CustomPipes::LaunchSwitch::Code, Edit10); }
+void TfrmMain::Edit11Change() { ShowExample(Label18, CustomPipes::LaunchSwitch::Surname, Edit11); }
 
-void TfrmMain::ShowExample(HWND label, const wchar_t* prefix, HWND edit) {
-    ::SetWindowTextW(label, (prefix + TextOf(edit)).c_str());
+void TfrmMain::ShowExample(HWND label, CustomPipes::LaunchSwitch which, HWND edit) {
+    // "varnel.exe -a:" and the text: the command line the button makes, after the path.
+    ::SetWindowTextW(label, (L"varnel.exe" + CustomPipes::LaunchArguments(which, TextOf(edit))).c_str());
     FitLabelToText(label);
 }

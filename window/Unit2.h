@@ -6,6 +6,7 @@
 #include "exchange_turn.h"
 #include "form_controls.h"
 #include "form_creation.h"
+#include "launch_switch.h"
 #include "layout.h"
 #include "navigation.h"
 #include "request_block.h"
@@ -53,7 +54,7 @@ private:
 
     void CreateFonts();
     void LayoutControls() noexcept;
-    void ShowExample(HWND label, const wchar_t* prefix, HWND edit);
+    void ShowExample(HWND label, CustomPipes::LaunchSwitch which, HWND edit);
     void ShowAnswer(const std::wstring& text);
     void EndTurn() noexcept;
 
@@ -65,6 +66,6 @@ private:
     RememberedFocus lastFocus_;
     bool created_ = false;  // from the end of creation to WM_DESTROY
     bool controlsFailed_ = false;
-    RequestBlock requestBlock_;
+    CustomPipes::RequestBlock requestBlock_;
     CustomPipes::ExchangeTurn turn_;  // held from a request until its answer or kTurnTimeoutMs
 };

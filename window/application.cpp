@@ -2,23 +2,12 @@
 
 #include "error_text.h"
 #include "program_error.h"
+#include "utf16.h"
 
 #include <exception>
 
 const wchar_t* const kApplicationTitle = L"Демонстрация взаимодействия с программой Varnel";
 
-namespace {
-
-std::wstring WidenSystemText(const char* text) {
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 1) return {};
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return wide;
-}
-
-}  // namespace
 
 int Application::Run() noexcept {
     MSG message{};
@@ -37,11 +26,11 @@ int Application::Run() noexcept {
 void Application::ShowCurrentError() noexcept {
     try {
         throw;
-    } catch (const AbortError&) {
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::AbortError&) {
+    } catch (const CustomPipes::ProgramError& e) {
         ShowErrorText(e.Text());
     } catch (const std::exception& e) {
-        ShowErrorText(WidenSystemText(e.what()));
+        ShowErrorText(CustomPipes::FromCodePage(e.what(), CP_ACP));
     } catch (...) {
         ShowErrorText(L"Unknown error");
     }

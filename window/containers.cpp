@@ -97,26 +97,30 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-void Register(HINSTANCE instance, const wchar_t* className, WNDPROC procedure, int extraBytes) {
+}  // namespace
+
+void RegisterFormWindowClass(HINSTANCE instance, const wchar_t* className, WNDPROC procedure, int extraBytes,
+                             HICON icon) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = procedure;
     windowClass.cbWndExtra = extraBytes;
     windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hIconSm = icon;
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = className;
     if (::RegisterClassExW(&windowClass)) return;
     const DWORD error = ::GetLastError();
     if (error != ERROR_CLASS_ALREADY_EXISTS) {
-        throw ProgramError(CustomPipes::SystemErrorText(std::wstring(L"The window class ") + className + L" could not be registered", error));
+        throw CustomPipes::ProgramError(
+            CustomPipes::SystemErrorText(std::wstring(L"The window class ") + className + L" could not be registered", error));
     }
 }
 
-}  // namespace
-
 void RegisterContainerClasses(HINSTANCE instance) {
-    Register(instance, kTabSheetClass, TabSheetProc, 0);
-    Register(instance, kGroupBoxClass, GroupBoxProc, sizeof(LONG_PTR));
+    RegisterFormWindowClass(instance, kTabSheetClass, TabSheetProc, 0);
+    RegisterFormWindowClass(instance, kGroupBoxClass, GroupBoxProc, sizeof(LONG_PTR));
 }

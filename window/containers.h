@@ -7,5 +7,11 @@
 constexpr const wchar_t* kTabSheetClass = L"TTabSheet";
 constexpr const wchar_t* kGroupBoxClass = L"TGroupBox";  // group boxes and radio groups
 
-// Registers both classes; registering again is harmless.
+// Registers a class of the form's windows: the dialog face colour, the arrow cursor,
+// redrawn whole on resizing. Registering again is harmless; raises CustomPipes::ProgramError when
+// the system refuses.
+void RegisterFormWindowClass(HINSTANCE instance, const wchar_t* className, WNDPROC procedure, int extraBytes = 0,
+                             HICON icon = nullptr);
+
+// Registers both container classes.
 void RegisterContainerClasses(HINSTANCE instance);

@@ -129,7 +129,7 @@ void CreateRadioGroupItems(const CreatedControl& created) {
             created.instance, nullptr);
         if (!item) {
             const DWORD error = ::GetLastError();
-            throw ProgramError(CustomPipes::SystemErrorText(L"A radio group item could not be created", error));
+            throw CustomPipes::ProgramError(CustomPipes::SystemErrorText(L"A radio group item could not be created", error));
         }
         ::SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(created.font), FALSE);
         if (selected) ::SendMessageW(item, BM_SETCHECK, BST_CHECKED, 0);

@@ -63,7 +63,7 @@ FormFonts CreateFormFonts(UINT dpi) {
     fonts.normal.reset(::CreateFontIndirectW(&font));
     font.lfUnderline = TRUE;
     fonts.link.reset(::CreateFontIndirectW(&font));
-    if (!fonts.normal || !fonts.link) throw ProgramError(L"The font Tahoma 8 pt could not be created");
+    if (!fonts.normal || !fonts.link) throw CustomPipes::ProgramError(L"The font Tahoma 8 pt could not be created");
     return fonts;
 }
 
@@ -86,7 +86,7 @@ void CreateFormControls(HWND form, HINSTANCE instance, MainFormWindows& windows,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
         if (!window) {
             const DWORD error = ::GetLastError();
-            throw ProgramError(CustomPipes::SystemErrorText(
+            throw CustomPipes::ProgramError(CustomPipes::SystemErrorText(
                 L"The control with identifier " + std::to_wstring(control.id) + L" could not be created", error));
         }
         windows.*control.member = window;

@@ -7,8 +7,8 @@
 #include "win32.h"
 
 struct FormFonts {
-    UniqueFont normal;  // Tahoma 8 pt
-    UniqueFont link;    // the same, underlined
+    CustomPipes::UniqueFont normal;  // Tahoma 8 pt
+    CustomPipes::UniqueFont link;    // the same, underlined
 };
 
 // The form's fonts at dpi. Throws when they cannot be created.

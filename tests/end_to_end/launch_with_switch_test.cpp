@@ -83,7 +83,7 @@ TEST_F(LaunchWithSwitch, NothingInstalledOrNothingStartableShowsNothing) {
     WriteServerRecord(folder_ / L"gone.exe");                            // no such file
     ASSERT_TRUE(gui::ClickAndWait(demo.Control(ControlId::Button2)));
     const std::wstring notAProgram = folder_ / L"not a program.exe";     // a file that cannot start
-    const UniqueHandle file = AdoptFileHandle(
+    const CustomPipes::UniqueHandle file = CustomPipes::AdoptFileHandle(
         ::CreateFileW(notAProgram.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD written = 0;
     ::WriteFile(file.get(), "text", 4, &written, nullptr);

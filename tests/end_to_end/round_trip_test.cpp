@@ -1,5 +1,6 @@
 // Pressing "Отправить запрос в Varnel" with the sample server as Varnel.
 #include "end_to_end.h"
+#include "no_server_fixture.h"
 #include "scratch_folder.h"
 
 #include <chrono>
@@ -12,17 +13,7 @@ namespace {
 // The default search finds this body by the name "владимир".
 constexpr const wchar_t* kDefaultFind = L"<name>Владимирогорский городской суд</name>";
 
-class RoundTrip : public ::testing::Test {
-protected:
-    void SetUp() override {
-        StopEveryServer();
-        DeleteServerRecord();
-    }
-    void TearDown() override {
-        StopEveryServer();
-        DeleteServerRecord();
-    }
-};
+class RoundTrip : public NoServerAndNoRecord {};
 
 }  // namespace
 
@@ -39,7 +30,7 @@ TEST_F(RoundTrip, InstalledServerIsStartedAndItsAnswerShowsOnPageTwo) {
     EXPECT_TRUE(sample_server_driver::IsServerRunning());
 
     // Exactly the lines of the answer block, with the Cyrillic readable.
-    EXPECT_EQ(MemoLines(demo), wire::DecodeLines(ReadAnswerBlock().value_or(L"")));
+    EXPECT_EQ(MemoLines(demo), CustomPipes::wire::DecodeLines(ReadAnswerBlock().value_or(L"")));
     EXPECT_EQ(MemoLines(demo).front(), L"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>");
     EXPECT_FALSE(demo.HasMessageBox(kTitle));
 }
@@ -63,7 +54,7 @@ TEST_F(RoundTrip, RunningServerIsMaximizedAndAskedAtOnceAndAnswersEveryPress) {
     ASSERT_TRUE(gui::ClickAndWait(demo.Control(ControlId::Button1)));
     ASSERT_TRUE(gui::WaitUntil([&] { return MemoHolds(demo, L"<by>code</by>"); }, 10000));
     ASSERT_TRUE(demo.Flush());
-    EXPECT_EQ(MemoLines(demo), wire::DecodeLines(ReadAnswerBlock().value_or(L"")));
+    EXPECT_EQ(MemoLines(demo), CustomPipes::wire::DecodeLines(ReadAnswerBlock().value_or(L"")));
     EXPECT_TRUE(MemoHolds(demo, L"<found>1</found>"));
     EXPECT_FALSE(MemoHolds(demo, L"<by>name</by>"));
 }

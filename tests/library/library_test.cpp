@@ -42,7 +42,7 @@ std::vector<std::string> Lines(const std::string& text) {
 // The library's CR LF lines in UTF-8, to set beside varnel-query's "\n" lines.
 std::vector<std::string> Lines(const std::wstring& text) {
     std::vector<std::string> lines;
-    for (const std::wstring_view line : wire::SplitLines(text)) lines.push_back(wire::ToUtf8(line));
+    for (const std::wstring_view line : CustomPipes::wire::SplitLines(text)) lines.push_back(CustomPipes::wire::ToUtf8(line));
     return lines;
 }
 
@@ -68,7 +68,7 @@ int SetAll(LibrarySearch& search, const Search& options) {
 // The thread ids of this process now.
 std::set<DWORD> ThreadsOfThisProcess() {
     std::set<DWORD> threads;
-    const UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    const CustomPipes::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry)) {
@@ -115,19 +115,40 @@ TEST_F(VarnelDll, EachSearchAnswersLineForLineAsVarnelQueryPrintsIt) {
     RunningServer server = RunningServer::Start();
     VarnelLibrary library(LibraryPath());
     for (const Search& options : {kByName, kByCode, kByAddress}) {
-        SCOPED_TRACE(wire::ToUtf8(options.arguments));
+        SCOPED_TRACE(CustomPipes::wire::ToUtf8(options.arguments));
         LibrarySearch search(library);
-        ASSERT_EQ(SetAll(search, options), 0) << wire::ToUtf8(search.Error());
-        ASSERT_EQ(search.Run(10000), 0) << wire::ToUtf8(search.Error());
+        ASSERT_EQ(SetAll(search, options), 0) << CustomPipes::wire::ToUtf8(search.Error());
+        ASSERT_EQ(search.Run(10000), 0) << CustomPipes::wire::ToUtf8(search.Error());
         EXPECT_EQ(search.Error(), L"");
         const ProcessOutput printed = VarnelQuery(options.arguments);
         ASSERT_EQ(printed.exitCode, 0u) << printed.output;
         EXPECT_EQ(Lines(search.Answer()), Lines(printed.output));
         EXPECT_NE(printed.output.find("<by>" + options.by + "</by>"), std::string::npos) << printed.output;
         // The request the library reports is the document it sent, readable.
-        EXPECT_NE(search.Request().find(L"<?xml"), std::wstring::npos) << wire::ToUtf8(search.Request());
-        EXPECT_NE(search.Request().find(options.set.back().second), std::wstring::npos) << wire::ToUtf8(search.Request());
+        EXPECT_NE(search.Request().find(L"<?xml"), std::wstring::npos) << CustomPipes::wire::ToUtf8(search.Request());
+        EXPECT_NE(search.Request().find(options.set.back().second), std::wstring::npos) << CustomPipes::wire::ToUtf8(search.Request());
     }
+}
+
+// The request a run reports, given back whole as a prepared request, is sent as it is:
+// the same request, the same answer. One with a DOCTYPE is refused as a server refuses it.
+TEST_F(VarnelDll, APreparedRequestIsSentAsItIs) {
+    RunningServer server = RunningServer::Start();
+    VarnelLibrary library(LibraryPath());
+    LibrarySearch built(library), prepared(library), withDoctype(library);
+    ASSERT_EQ(SetAll(built, kByCode), 0);
+    ASSERT_EQ(built.Run(10000), 0) << CustomPipes::wire::ToUtf8(built.Error());
+    ASSERT_EQ(prepared.Set(L"request", built.Request()), 0) << CustomPipes::wire::ToUtf8(prepared.Error());
+    ASSERT_EQ(prepared.Run(10000), 0) << CustomPipes::wire::ToUtf8(prepared.Error());
+    EXPECT_EQ(prepared.Request(), built.Request());
+    EXPECT_EQ(prepared.Answer(), built.Answer());
+
+    std::wstring document = built.Request();
+    document.insert(document.find(L"<ParamsForVarnel"), L"<!DOCTYPE ParamsForVarnel>\r\n");
+    ASSERT_EQ(withDoctype.Set(L"request", document), 0);
+    EXPECT_EQ(withDoctype.Run(10000), 2);
+    EXPECT_NE(withDoctype.Error().find(L"DOCTYPE"), std::wstring::npos) << CustomPipes::wire::ToUtf8(withDoctype.Error());
+    EXPECT_NE(withDoctype.Error().find(L"Line: 2"), std::wstring::npos) << CustomPipes::wire::ToUtf8(withDoctype.Error());
 }
 
 TEST_F(VarnelDll, RefusalsAreTwoWithVarnelQuerysReasonAndNothingIsSent) {
@@ -140,17 +161,17 @@ TEST_F(VarnelDll, RefusalsAreTwoWithVarnelQuerysReasonAndNothingIsSent) {
     EXPECT_EQ(search.Run(10000), 2);
     const ProcessOutput printed = VarnelQuery(L"--by name --name \"Иванов & сыновья\"");
     EXPECT_EQ(printed.exitCode, 2u);
-    EXPECT_NE(search.Error().find(L"not well-formed (invalid token)"), std::wstring::npos) << wire::ToUtf8(search.Error());
-    EXPECT_NE(search.Error().find(L"Line: 28"), std::wstring::npos) << wire::ToUtf8(search.Error());
-    EXPECT_EQ("varnel-query: " + wire::ToUtf8(search.Error()) + "\n", printed.output);
+    EXPECT_NE(search.Error().find(L"not well-formed (invalid token)"), std::wstring::npos) << CustomPipes::wire::ToUtf8(search.Error());
+    EXPECT_NE(search.Error().find(L"Line: 28"), std::wstring::npos) << CustomPipes::wire::ToUtf8(search.Error());
+    EXPECT_EQ("varnel-query: " + CustomPipes::wire::ToUtf8(search.Error()) + "\n", printed.output);
     EXPECT_EQ(search.Answer(), L"");
 
     // A bad option leaves the search as it was and says which option.
     EXPECT_EQ(search.Set(L"by", L"street"), 2);
     EXPECT_NE(search.Error().find(L"by takes address, name, surname or code"), std::wstring::npos)
-        << wire::ToUtf8(search.Error());
+        << CustomPipes::wire::ToUtf8(search.Error());
     EXPECT_EQ(search.Set(L"colour", L"red"), 2);
-    EXPECT_NE(search.Error().find(L"colour"), std::wstring::npos) << wire::ToUtf8(search.Error());
+    EXPECT_NE(search.Error().find(L"colour"), std::wstring::npos) << CustomPipes::wire::ToUtf8(search.Error());
     EXPECT_EQ(search.Set(L"request", L"<VarnelRequest/>"), 2);
     EXPECT_EQ(search.Set(L"name", L"районный"), 0);
     EXPECT_EQ(search.Error(), L"");
@@ -165,7 +186,7 @@ TEST_F(VarnelDll, NotInstalledIsOneAndSendsNothing) {
     NoticeListener requests({VarnelMessage(CustomPipes::MessageKind::Request)});
     LibrarySearch search(library);
     EXPECT_EQ(search.Run(5000), 1);
-    EXPECT_NE(search.Error().find(L"neither running nor installed"), std::wstring::npos) << wire::ToUtf8(search.Error());
+    EXPECT_NE(search.Error().find(L"neither running nor installed"), std::wstring::npos) << CustomPipes::wire::ToUtf8(search.Error());
     EXPECT_EQ(library.launch(L"i", L"01016433305000"), 1);
     EXPECT_EQ(library.launch(L"x", L"01016433305000"), 2);
     EXPECT_EQ(requests.CountAfter(300), 0);
@@ -179,13 +200,30 @@ TEST_F(VarnelDll, ChosenWithNobodyChoosingIsThreeAfterTheTimeout) {
     ASSERT_EQ(SetAll(search, kByCode), 0);
     ASSERT_EQ(search.Set(L"chosen", L"1"), 0);
     const auto start = Clock::now();
-    EXPECT_EQ(search.Run(2000), 3) << wire::ToUtf8(search.Error());
+    EXPECT_EQ(search.Run(2000), 3) << CustomPipes::wire::ToUtf8(search.Error());
     const double seconds = SecondsSince(start);
     EXPECT_GE(seconds, 2.0);
     EXPECT_LT(seconds, 4.0);
-    EXPECT_NE(search.Error().find(L"no answer"), std::wstring::npos) << wire::ToUtf8(search.Error());
+    EXPECT_NE(search.Error().find(L"no answer"), std::wstring::npos) << CustomPipes::wire::ToUtf8(search.Error());
     // The request did go out and waits for a person at the server's window.
     EXPECT_TRUE(PumpUntil([&] { return OfferedMatches(server.Window()) == 1; }, 5000));
+}
+
+TEST_F(VarnelDll, LaunchStartsVarnelWithItsSwitchAndSaysWhenItCannot) {
+    VarnelLibrary library(LibraryPath());
+    EXPECT_EQ(library.launch(L"i", L"01016433305000"), 0);
+    EXPECT_TRUE(PumpUntil([] { return ::FindWindowW(CustomPipes::kVarnelWindowClass, nullptr) != nullptr; }, 10000));
+    StopEveryServer();
+    // A record naming a file that is not a program: the start fails, and says so.
+    const std::wstring notAProgram = PathBesideTest(L"library-launch-not-a-program.txt");
+    {
+        const CustomPipes::UniqueHandle file = CustomPipes::AdoptFileHandle(
+            ::CreateFileW(notAProgram.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+    }
+    WriteServerRecord(notAProgram);
+    EXPECT_EQ(library.launch(L"a", L"районный"), 4);
+    ::DeleteFileW(notAProgram.c_str());
 }
 
 // Two threads of a host run searches at once while the thread that made them waits in
@@ -208,10 +246,10 @@ TEST_F(VarnelDll, RunsFromOtherThreadsWhileTheMainThreadPumpsNothing) {
     std::thread second(run, std::cref(kByCode), std::ref(byCode));
     first.join();
     second.join();
-    ASSERT_EQ(byName.result, 0) << wire::ToUtf8(byName.error);
-    ASSERT_EQ(byCode.result, 0) << wire::ToUtf8(byCode.error);
-    EXPECT_NE(byName.answer.find(L"<by>name</by>"), std::wstring::npos) << wire::ToUtf8(byName.answer);
-    EXPECT_NE(byCode.answer.find(L"<by>code</by>"), std::wstring::npos) << wire::ToUtf8(byCode.answer);
+    ASSERT_EQ(byName.result, 0) << CustomPipes::wire::ToUtf8(byName.error);
+    ASSERT_EQ(byCode.result, 0) << CustomPipes::wire::ToUtf8(byCode.error);
+    EXPECT_NE(byName.answer.find(L"<by>name</by>"), std::wstring::npos) << CustomPipes::wire::ToUtf8(byName.answer);
+    EXPECT_NE(byCode.answer.find(L"<by>code</by>"), std::wstring::npos) << CustomPipes::wire::ToUtf8(byCode.answer);
 }
 
 TEST_F(VarnelDll, AfterFreeAndFreeLibraryNoThreadAndNoWindowOfTheLibraryIsLeft) {
@@ -225,7 +263,7 @@ TEST_F(VarnelDll, AfterFreeAndFreeLibraryNoThreadAndNoWindowOfTheLibraryIsLeft) 
         VarnelLibrary library(LibraryPath());
         LibrarySearch first(library), second(library);
         ASSERT_EQ(SetAll(first, kByCode), 0);
-        ASSERT_EQ(first.Run(10000), 0) << wire::ToUtf8(first.Error());
+        ASSERT_EQ(first.Run(10000), 0) << CustomPipes::wire::ToUtf8(first.Error());
         // While a search lives, the library's thread and window are there to be seen.
         EXPECT_EQ(Added(threadsBefore, ThreadsOfThisProcess()).size(), 1u);
         const std::vector<HWND> added = Added(windowsBefore, WindowsOfThisProcess());
@@ -241,7 +279,7 @@ TEST_F(VarnelDll, AfterFreeAndFreeLibraryNoThreadAndNoWindowOfTheLibraryIsLeft) 
         }
         EXPECT_EQ(classes.size(), 1u);
         first.Free();
-        ASSERT_EQ(second.Run(10000), 0) << wire::ToUtf8(second.Error());
+        ASSERT_EQ(second.Run(10000), 0) << CustomPipes::wire::ToUtf8(second.Error());
         second.Free();
         library.Unload();
         EXPECT_EQ(Added(threadsBefore, ThreadsOfThisProcess()).size(), 0u);
@@ -251,7 +289,7 @@ TEST_F(VarnelDll, AfterFreeAndFreeLibraryNoThreadAndNoWindowOfTheLibraryIsLeft) 
             WNDCLASSEXW info{};
             info.cbSize = sizeof info;
             EXPECT_FALSE(::GetClassInfoExW(module, name.c_str(), &info))
-                << "still registered for the unloaded library: " << wire::ToUtf8(name);
+                << "still registered for the unloaded library: " << CustomPipes::wire::ToUtf8(name);
         }
     }
 }
@@ -264,7 +302,7 @@ TEST_F(VarnelDll, ColdRunAnswersWellUnderEightSeconds) {
     LibrarySearch search(library);
     ASSERT_EQ(SetAll(search, kByCode), 0);
     const auto start = Clock::now();
-    ASSERT_EQ(search.Run(10000), 0) << wire::ToUtf8(search.Error());
+    ASSERT_EQ(search.Run(10000), 0) << CustomPipes::wire::ToUtf8(search.Error());
     const double seconds = SecondsSince(start);
     EXPECT_NE(search.Answer().find(L"<by>code</by>"), std::wstring::npos);
     EXPECT_LT(seconds, 4.0);
@@ -277,7 +315,7 @@ TEST_F(VarnelDll, ColdRunAnswersWellUnderEightSeconds) {
 TEST(CrossBitness, X64VarnelQueryGetsTheSameAnswersFromTheX86SampleServer) {
     StopEveryServer();
     for (const Search& options : {kByName, kByCode}) {
-        SCOPED_TRACE(wire::ToUtf8(options.arguments));
+        SCOPED_TRACE(CustomPipes::wire::ToUtf8(options.arguments));
         std::string answers[2];
         for (const std::string server : {VARNEL_SAMPLE_SERVER_EXE, VARNEL_X86_SAMPLE_SERVER_EXE}) {
             RunningServer running = RunningServer::StartCommandLine(L"\"" + WindowsPath(server) + L"\"");

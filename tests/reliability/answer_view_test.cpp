@@ -35,7 +35,7 @@ std::vector<unsigned char> RandomContent(RandomText& random, size_t size, int ki
         if (random.Chance(8)) {
             text += L"\r\n";
         } else if (random.Chance(30)) {
-            text += wire::EncodeValue(std::wstring(1, L"Суд владимирский ёжик"[random.Below(20)]));
+            text += CustomPipes::wire::EncodeValue(std::wstring(1, L"Суд владимирский ёжик"[random.Below(20)]));
         } else {
             std::wstring c = random.Character();
             if (c.size() == 1 && c[0] == 0) c[0] = L' ';
@@ -61,7 +61,7 @@ std::vector<unsigned char> RandomContent(RandomText& random, size_t size, int ki
 std::wstring VisibleText(const std::vector<unsigned char>& content) {
     std::vector<unsigned char> visible = content;
     visible.resize(std::min((content.size() + kPage - 1) / kPage * kPage, kCourtBlock), 0);
-    return std::wstring(wire::TextUpToNul(visible.data(), visible.size()));
+    return std::wstring(CustomPipes::wire::TextUpToNul(visible.data(), visible.size()));
 }
 
 // Memo1's text for the decoded lines: as they are, except that under Wine, whose edit
@@ -123,7 +123,7 @@ TEST_F(AnswerViewReliability, RandomBlocksShowExactlyTheLinesOfTheRules) {
 }
 
 TEST_F(AnswerViewReliability, ABlockClosedBeforeTheDemoReadsItLeavesTheMemoCleared) {
-    const std::wstring answer = wire::EncodeValue(L"<found>1</found>\r\nпервый ответ\r\n");
+    const std::wstring answer = CustomPipes::wire::EncodeValue(L"<found>1</found>\r\nпервый ответ\r\n");
     // Every round the service closes its block before the demo reads it (for the demo a
     // message that comes after the close is the same as one it takes late): the memo
     // must not keep the earlier answer.
@@ -147,7 +147,7 @@ TEST_F(AnswerViewReliability, StackedCombiningMarksInAnAnswerDoNotEndTheDemo) {
     std::wstring stacked = L"Суд a";
     for (int i = 0; i < 40; ++i) stacked += static_cast<wchar_t>(0x300 + i % 0x70);
     stacked += L" конец\u0489\u0489\u0489 x\u20D2\u20D2\u20D2";
-    const std::wstring answer = wire::EncodeValue(L"<name>" + stacked + L"</name>\r\n" + stacked);
+    const std::wstring answer = CustomPipes::wire::EncodeValue(L"<name>" + stacked + L"</name>\r\n" + stacked);
     auto block = CustomPipes::NamedBlock::Create(L"Varnel2", kCourtBlock);
     ASSERT_TRUE(block.IsMapped());
     PutText(block, answer);
@@ -165,7 +165,7 @@ TEST_F(AnswerViewReliability, StackedCombiningMarksInAnAnswerDoNotEndTheDemo) {
 // ended the demo under Wine (a page fault in gdi32's GPOS mark-to-ligature code).
 TEST_F(AnswerViewReliability, AnArabicLetterABracketAndAHebrewPointDoNotEndTheDemo) {
     const std::wstring line = L"\u0772]\u05B2";
-    const std::wstring answer = wire::EncodeValue(L"<name>" + line + L"</name>\r\nВладимир\u0301 \u0301\r\n" + line);
+    const std::wstring answer = CustomPipes::wire::EncodeValue(L"<name>" + line + L"</name>\r\nВладимир\u0301 \u0301\r\n" + line);
     auto block = CustomPipes::NamedBlock::Create(L"Varnel2", kCourtBlock);
     ASSERT_TRUE(block.IsMapped());
     PutText(block, answer);

@@ -3,6 +3,7 @@
 // and the installation record names a file that is no longer there. The demo stays
 // responsive and shows what really happened: no stale answer passes for a new one, and
 // no error is shown that did not happen.
+#include "no_server_fixture.h"
 #include "reliability.h"
 #include "scratch_folder.h"
 #include "search_request.h"
@@ -24,23 +25,15 @@ bool MemoHolds(const gui::DemoProcess& demo, const wchar_t* piece) {
     return MemoText(demo).find(piece) != std::wstring::npos;
 }
 
-class PeerFaults : public ::testing::Test {
+class PeerFaults : public NoServerAndNoRecord {
 protected:
-    void SetUp() override {
-        StopEveryServer();
-        DeleteServerRecord();
-    }
-    void TearDown() override {
-        StopEveryServer();
-        DeleteServerRecord();
-    }
 
     // Shows an answer from a block of the test's own, then closes the block: the memo
     // holds an earlier answer, and no "Varnel2" is left behind.
     static std::wstring ShowEarlierAnswer(const gui::DemoProcess& demo) {
         auto block = CustomPipes::NamedBlock::Create(L"Varnel2", 65536);
         EXPECT_TRUE(block.IsMapped());
-        const std::wstring answer = wire::EncodeValue(L"<VarnelAnswer>\r\n  <found>0</found>\r\n</VarnelAnswer>\r\n");
+        const std::wstring answer = CustomPipes::wire::EncodeValue(L"<VarnelAnswer>\r\n  <found>0</found>\r\n</VarnelAnswer>\r\n");
         PutText(block, answer);
         ::PostMessageW(demo.MainWindow(), DataReadyMessage(), 0, 0);
         EXPECT_TRUE(demo.Flush());
@@ -58,10 +51,9 @@ protected:
 };
 
 std::wstring CodeRequest() {
-    SearchFields f;
-    f.RadioButton4 = false;
-    f.RadioButton6 = true;
-    f.Edit7 = L"01016433305000";
+    CustomPipes::SearchRequest f;
+    f.by = CustomPipes::SearchRequest::By::Code;
+    f.code = L"01016433305000";
     return BuildSearchRequest(f);
 }
 
@@ -198,7 +190,7 @@ TEST_F(PeerFaults, RecordNamingAFileThatIsGone) {
     const HWND box = demo.WaitForMessageBox(kTitle, 10000);
     ASSERT_TRUE(box) << "the failed start was not reported";
     const std::wstring text = gui::MessageBoxText(box);
-    EXPECT_NE(text.find(L"Varnel could not be started from \"" + copy + L"\""), std::wstring::npos) << wire::ToUtf8(text);
+    EXPECT_NE(text.find(L"Varnel could not be started from \"" + copy + L"\""), std::wstring::npos) << CustomPipes::wire::ToUtf8(text);
     gui::CloseMessageBox(box);
     EXPECT_EQ(notices.CountAfter(500), 0);
     EXPECT_EQ(MemoText(demo), earlier);

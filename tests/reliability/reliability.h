@@ -95,7 +95,7 @@ inline std::string PathKey(std::string path) {
 inline std::vector<unsigned long> UnixPidsRunning(const std::string& exePath) {
     std::vector<unsigned long> pids;
     WIN32_FIND_DATAW found{};
-    const UniqueFindHandle search(::FindFirstFileW(L"Z:\\proc\\*", &found));
+    const CustomPipes::UniqueFindHandle search(::FindFirstFileW(L"Z:\\proc\\*", &found));
     if (!search) return pids;
     const std::string wanted = PathKey(exePath);
     do {

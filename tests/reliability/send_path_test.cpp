@@ -18,17 +18,17 @@ constexpr size_t kBlock = CustomPipes::kRequestBlockSize;
 // characters beyond the default request go into the name (Edit8) and, when
 // `cyrillic`, partly into the city (Edit3) as Cyrillic letters, two wire characters
 // each.
-SearchFields FieldsOfLength(size_t characters, bool cyrillic) {
-    SearchFields fields;
-    fields.Edit8.clear();
+CustomPipes::SearchRequest FieldsOfLength(size_t characters, bool cyrillic) {
+    CustomPipes::SearchRequest fields;
+    fields.name.clear();
     const size_t base = BuildSearchRequest(fields).size() - 1;
     size_t extra = characters - base;
     if (cyrillic) {
-        fields.Edit3 = std::wstring(extra / 4, L'ж');
-        extra -= 2 * fields.Edit3.size();
-        fields.Edit8 = std::wstring(extra / 2, L'д') + std::wstring(extra % 2, L'z');
+        fields.address.city = std::wstring(extra / 4, L'ж');
+        extra -= 2 * fields.address.city.size();
+        fields.name = std::wstring(extra / 2, L'д') + std::wstring(extra % 2, L'z');
     } else {
-        fields.Edit8 = std::wstring(extra, L'a');
+        fields.name = std::wstring(extra, L'a');
     }
     return fields;
 }
@@ -58,16 +58,16 @@ protected:
         return kBlock;
     }
 
-    void Enter(const SearchFields& fields) {
-        gui::SetText(demo_.Control(Edit3), fields.Edit3);
-        gui::SetText(demo_.Control(Edit8), fields.Edit8);
+    void Enter(const CustomPipes::SearchRequest& fields) {
+        gui::SetText(demo_.Control(Edit3), fields.address.city);
+        gui::SetText(demo_.Control(Edit8), fields.name);
     }
 
     // Presses Button1 with fields entered and the block patterned; checks the outcome
     // for a request of `characters` characters.
     void PressAndCheck(size_t characters, bool cyrillic) {
         SCOPED_TRACE(std::to_string(characters) + (cyrillic ? " characters, Cyrillic" : " characters, ASCII"));
-        const SearchFields fields = FieldsOfLength(characters, cyrillic);
+        const CustomPipes::SearchRequest fields = FieldsOfLength(characters, cyrillic);
         const std::wstring request = BuildSearchRequest(fields);
         ASSERT_EQ(request.size() - 1, characters) << "the fields do not give the wanted length";
         Enter(fields);

@@ -1,7 +1,7 @@
 // The sample server under hostile requests, written into real blocks and announced as
 // a client announces them: after each it still runs and answers the next good request,
 // and it never answers the hostile one.
-#include "program_error.h"
+#include "raised_error.h"
 #include "random_text.h"
 #include "named_block.h"
 #include "reliability.h"
@@ -25,10 +25,9 @@ constexpr size_t kBlock = CustomPipes::kRequestBlockSize;
 std::wstring WithNul(std::wstring text) { return text + L'\0'; }
 
 std::wstring GoodRequest() {
-    SearchFields f;
-    f.RadioButton4 = false;
-    f.RadioButton6 = true;
-    f.Edit7 = kSampleCode;
+    CustomPipes::SearchRequest f;
+    f.by = CustomPipes::SearchRequest::By::Code;
+    f.code = kSampleCode;
     return BuildSearchRequest(f);
 }
 
@@ -61,16 +60,11 @@ std::wstring HugeAttribute(size_t characters) {
            L"\"><Names><use>yes</use><name>sud</name></Names></ParamsForVarnel>";
 }
 
-std::string Bytes(const std::wstring& text) { return wire::ToAnsiBytes(text); }
+std::string Bytes(const std::wstring& text) { return CustomPipes::wire::ToAnsiBytes(text); }
 
 // The parser's outcome for a document: empty when it was read, else the refusal.
 std::wstring Outcome(const std::string& document) {
-    try {
-        sample_server::ParseRequestDocument(document);
-    } catch (const ProgramError& e) {
-        return e.Text();
-    }
-    return {};
+    return ErrorTextOf([&] { CustomPipes::ParseRequestDocument(document); }, {});
 }
 
 class ServerUnderHostileRequests : public ::testing::Test {

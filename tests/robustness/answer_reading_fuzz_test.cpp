@@ -51,7 +51,7 @@ std::vector<std::wstring> ExpectedLines(const std::vector<unsigned char>& bytes)
         const int n = line.empty() ? 0
                                    : ::WideCharToMultiByte(kCyrillic, 0, line.data(), static_cast<int>(line.size()),
                                                            ansi.data(), static_cast<int>(ansi.size()), nullptr, nullptr);
-        lines.push_back(wire::DecodeUtf8(std::string_view(ansi).substr(0, static_cast<size_t>(n))));
+        lines.push_back(CustomPipes::wire::DecodeUtf8(std::string_view(ansi).substr(0, static_cast<size_t>(n))));
     }
     return lines;
 }
@@ -112,6 +112,6 @@ TEST(AnswerReadingFuzz, RandomBlocksGiveExactlyTheLinesOfTheRules) {
             continue;
         }
         ASSERT_TRUE(read && handled) << "round " << round;
-        ASSERT_EQ(wire::DecodeLines(text, kCyrillic), ExpectedLines(visible)) << "round " << round << ", size " << size;
+        ASSERT_EQ(CustomPipes::wire::DecodeLines(text, kCyrillic), ExpectedLines(visible)) << "round " << round << ", size " << size;
     }
 }

@@ -31,7 +31,7 @@ std::string SystemAnsi(const std::wstring& text, UINT codePage) {
 }
 
 // The document the rules describe, written directly as the UTF-8 bytes it must be.
-std::string ExpectedDocument(const SearchFields& f) {
+std::string ExpectedDocument(const CustomPipes::SearchRequest& f) {
     std::string d;
     auto line = [&](const std::string& text) { d += text + "\r\n"; };
     auto element = [&](const char* tag, const std::wstring& value) {
@@ -41,33 +41,34 @@ std::string ExpectedDocument(const SearchFields& f) {
     line("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>");
     line("<ParamsForVarnel>");
     line("  <Locality>");
-    element("lang", f.ComboBox1);
+    element("lang", f.language);
     line("  </Locality>");
     line("  <Adress>");
-    use(f.RadioButton4);
+    use(f.by == CustomPipes::SearchRequest::By::Address);
     line("    <dest>court</dest>");
-    element("index", f.Edit6);
-    element("subj", f.Edit1);
-    element("Rayon", f.Edit2);
-    element("NP", f.Edit4);
-    element("city", f.Edit3);
-    element("Street", f.Edit5);
+    element("index", f.address.index);
+    element("subj", f.address.subject);
+    element("Rayon", f.address.district);
+    element("NP", f.address.settlement);
+    element("city", f.address.city);
+    element("Street", f.address.street);
     line("    <house></house>");
     line("    <Full></Full>");
-    line(f.RadioGroup1 == 0 ? "    <AUTO_ANSWER>true</AUTO_ANSWER>" : "    <AUTO_ANSWER>false</AUTO_ANSWER>");
-    if (f.RadioGroup2 == 0) line("    <typesearch>AddressOfOrgan</typesearch>");
-    if (f.RadioGroup2 == 1) line("    <typesearch>AddressOfObject</typesearch>");
+    const bool automatic = f.answer == CustomPipes::SearchRequest::Answer::Automatic;
+    line(automatic ? "    <AUTO_ANSWER>true</AUTO_ANSWER>" : "    <AUTO_ANSWER>false</AUTO_ANSWER>");
+    const bool ofBody = f.addressOf == CustomPipes::SearchRequest::AddressOf::Body;
+    line(ofBody ? "    <typesearch>AddressOfOrgan</typesearch>" : "    <typesearch>AddressOfObject</typesearch>");
     line("  </Adress>");
     line("  <CodeOfCourts>");
-    use(f.RadioButton6);
+    use(f.by == CustomPipes::SearchRequest::By::Code);
     line("    <typecode>code_court</typecode>");
-    element("code", f.Edit7);
+    element("code", f.code);
     line("  </CodeOfCourts>");
     line("  <Names>");
-    use(f.RadioButton5);
-    if (f.RadioGroup3 == 0) line("    <typename>NameOfOrgan</typename>");
-    if (f.RadioGroup3 == 1) line("    <typename>FamilyOfMan</typename>");
-    element("name", f.Edit8);
+    use(f.by == CustomPipes::SearchRequest::By::Name);
+    const bool nameOfBody = f.nameOf == CustomPipes::SearchRequest::NameOf::Body;
+    line(nameOfBody ? "    <typename>NameOfOrgan</typename>" : "    <typename>FamilyOfMan</typename>");
+    element("name", f.name);
     line("  </Names>");
     line("</ParamsForVarnel>");
     return d;
@@ -95,24 +96,25 @@ bool BreaksXml(const std::wstring& s) {
     return false;
 }
 
-std::vector<const std::wstring*> TextFields(const SearchFields& f) {
-    return {&f.ComboBox1, &f.Edit1, &f.Edit2, &f.Edit3, &f.Edit4, &f.Edit5, &f.Edit6, &f.Edit7, &f.Edit8};
+std::vector<const std::wstring*> TextFields(const CustomPipes::SearchRequest& f) {
+    const CustomPipes::SearchRequest::Address& a = f.address;
+    return {&f.language, &a.subject, &a.district, &a.city, &a.settlement, &a.street, &a.index, &f.code, &f.name};
 }
 
-SearchFields RandomFields(RandomText& random) {
-    SearchFields f;
+CustomPipes::SearchRequest RandomFields(RandomText& random) {
+    CustomPipes::SearchRequest f;
     // Most sets are clean, so that both outcomes are exercised in bulk.
     const unsigned risky = random.Chance(60) ? 0 : 8;
-    for (std::wstring* text : {&f.ComboBox1, &f.Edit1, &f.Edit2, &f.Edit3, &f.Edit4, &f.Edit5, &f.Edit6, &f.Edit7,
-                               &f.Edit8}) {
+    CustomPipes::SearchRequest::Address& a = f.address;
+    for (std::wstring* text : {&f.language, &a.subject, &a.district, &a.city, &a.settlement, &a.street, &a.index,
+                               &f.code, &f.name}) {
         *text = random.Text(random.Chance(1) ? 9000 : 200, risky);
     }
-    f.RadioButton4 = random.Chance(50);
-    f.RadioButton5 = random.Chance(50);
-    f.RadioButton6 = random.Chance(50);
-    f.RadioGroup1 = static_cast<int>(random.Below(4)) - 1;
-    f.RadioGroup2 = static_cast<int>(random.Below(4)) - 1;
-    f.RadioGroup3 = static_cast<int>(random.Below(4)) - 1;
+    using Search = CustomPipes::SearchRequest;
+    f.by = static_cast<Search::By>(random.Below(3));
+    f.answer = static_cast<Search::Answer>(random.Below(2));
+    f.addressOf = static_cast<Search::AddressOf>(random.Below(2));
+    f.nameOf = static_cast<Search::NameOf>(random.Below(2));
     return f;
 }
 
@@ -122,7 +124,7 @@ TEST(RequestBuildingFuzz, EveryFieldSetGivesTheExactDocumentOrAnError) {
     RandomText random(TestSeed());
     int built = 0, refusedMarkup = 0, refusedSurrogate = 0;
     for (int round = 0; round < 100000; ++round) {
-        const SearchFields fields = RandomFields(random);
+        const CustomPipes::SearchRequest fields = RandomFields(random);
         bool lone = false, breaks = false;
         for (const std::wstring* text : TextFields(fields)) {
             lone = lone || HasLoneSurrogate(*text);
@@ -138,7 +140,7 @@ TEST(RequestBuildingFuzz, EveryFieldSetGivesTheExactDocumentOrAnError) {
             ASSERT_EQ(SystemAnsi(request.substr(0, request.size() - 1), kCyrillic), ExpectedDocument(fields))
                 << "round " << round;
             ++built;
-        } catch (const ProgramError& e) {
+        } catch (const CustomPipes::ProgramError& e) {
             if (lone) {
                 ASSERT_NE(e.Text().find(L"lone UTF-16 surrogate"), std::wstring::npos) << "round " << round;
                 ++refusedSurrogate;

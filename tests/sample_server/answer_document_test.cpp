@@ -57,9 +57,9 @@ TEST(AnswerDocument, IsWireTextWhoseAnsiBytesAreTheUtf8DocumentWithCrLfLines) {
     const Search search = SearchForSwitch(L'i', L"01016433305000");
     const std::vector<Match> found = FindBodies(search, SampleDirectory());
     const WrittenAnswer written = WriteAnswer(search, AnswerMode::Chosen, 1, found);
-    const std::string bytes = wire::ToAnsiBytes(WithoutNul(written));
+    const std::string bytes = CustomPipes::wire::ToAnsiBytes(WithoutNul(written));
     EXPECT_EQ(bytes.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"", 0), 0u);
-    EXPECT_NE(bytes.find(wire::ToUtf8(found[0].body->name)), std::string::npos);
+    EXPECT_NE(bytes.find(CustomPipes::wire::ToUtf8(found[0].body->name)), std::string::npos);
     // Every line ends with CR LF, the last one too.
     for (size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\n') {
@@ -207,10 +207,10 @@ TEST(AnswerDocument, AnyEchoedTextKeepsTheDocumentWellFormed) {
         ASSERT_LE(written.text.size() - 1, MaxAnswerCharacters());
         const sample_answer::Answer a = sample_answer::Read(WithoutNul(written));
         ASSERT_TRUE(a.wellFormed) << round << ": " << a.error;
-        EXPECT_EQ(wire::DecodeLines(WithoutNul(written)).size(), 9u) << round;  // no value breaks a line
+        EXPECT_EQ(CustomPipes::wire::DecodeLines(WithoutNul(written)).size(), 9u) << round;  // no value breaks a line
         if (!search.text.empty() && search.text.size() <= kMaxEchoCharacters &&
             search.text.find_first_of(std::wstring(L"\t\r\n\xFFFE\xFFFF", 5)) == std::wstring::npos &&
-            !wire::FindLoneSurrogate(search.text) &&
+            !CustomPipes::wire::FindLoneSurrogate(search.text) &&
             std::none_of(search.text.begin(), search.text.end(), [](wchar_t c) { return c < 0x20; })) {
             EXPECT_EQ(a.Echo(search.kind == SearchKind::Code ? L"code" : L"name"), search.text) << round;
         }

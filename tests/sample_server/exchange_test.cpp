@@ -16,7 +16,7 @@ constexpr const wchar_t* kSampleCode = L"01016433305000";
 TEST_F(SampleServerTest, TheWindowsDefaultRequestIsAnsweredAtOnceWithBodiesNamedVladimir) {
     RunningServer server = RunningServer::Start();
     TestClient client;
-    const sample_answer::Answer a = Decoded(client.Ask(BuildSearchRequest(SearchFields{})));
+    const sample_answer::Answer a = Decoded(client.Ask(BuildSearchRequest(CustomPipes::SearchRequest{})));
     ASSERT_TRUE(a.wellFormed) << a.error;
     EXPECT_EQ(a.search.at(L"by"), L"name");
     EXPECT_EQ(a.search.at(L"requested"), L"address");
@@ -43,7 +43,7 @@ TEST_F(SampleServerTest, EachSearchKindIsAnswered) {
     ASSERT_GE(name.bodies.size(), 3u);
     for (const auto& body : name.bodies) EXPECT_NE(body.name.find(L"раснобережск"), std::wstring::npos);
 
-    const sample_answer::Answer surname = Decoded(client.Ask(BuildSearchRequest(ByName(L"Корнеева", 1))));
+    const sample_answer::Answer surname = Decoded(client.Ask(BuildSearchRequest(ByName(L"Корнеева", CustomPipes::SearchRequest::NameOf::OfficialSurname))));
     EXPECT_EQ(surname.search.at(L"by"), L"surname");
     ASSERT_EQ(surname.bodies.size(), 3u);
     for (const auto& body : surname.bodies) {
@@ -51,10 +51,10 @@ TEST_F(SampleServerTest, EachSearchKindIsAnswered) {
         EXPECT_EQ(body.judges[0].rfind(L"Корнеева ", 0), 0u);
     }
 
-    SearchFields address;
-    address.Edit8.clear();
-    address.Edit3 = L"тайгинск";
-    address.Edit5 = L"Оленья";
+    CustomPipes::SearchRequest address;
+    address.name.clear();
+    address.address.city = L"тайгинск";
+    address.address.street = L"Оленья";
     const sample_answer::Answer byAddress = Decoded(client.Ask(BuildSearchRequest(address)));
     EXPECT_EQ(byAddress.search.at(L"by"), L"address");
     EXPECT_EQ(byAddress.search.at(L"city"), L"тайгинск");
@@ -66,7 +66,7 @@ TEST_F(SampleServerTest, ARequestAnsweredThroughTheWindowWaitsForTheChoice) {
     RunningServer server = RunningServer::Start();
     TestClient client;
     client.ForgetAnswers();
-    client.WriteRequest(BuildSearchRequest(ByName(L"мировой судья", 0, 1)));
+    client.WriteRequest(BuildSearchRequest(ByName(L"мировой судья", {}, CustomPipes::SearchRequest::Answer::ChosenInVarnel)));
     client.Notify();
     EXPECT_FALSE(client.WaitForAnswer(1500)) << "answered without a choice";
     ASSERT_TRUE(PumpUntil([&] { return OfferedMatches(server.Window()) > 2; }, 5000));
@@ -150,6 +150,6 @@ TEST_F(SampleServerTest, BadRequestBlocksAreNotAnsweredAndTheServerGoesOn) {
     // answered, and shown sanitised in the log.
     TestClient hostile;
     sendBadThenGood("hostile text", true, [&] {
-        return inOwnBlock(hostile, BuildSearchRequest(ByName(L"a\u0301\u0302\u0303\u0304\u0305\u0489 \u202E\u200B\uFEFF", 0, 0)));
+        return inOwnBlock(hostile, BuildSearchRequest(ByName(L"a\u0301\u0302\u0303\u0304\u0305\u0489 \u202E\u200B\uFEFF")));
     });
 }

@@ -1,4 +1,4 @@
-#include "program_error.h"
+#include "raised_error.h"
 #include "request_document.h"
 #include "search_request.h"
 #include "wire_text.h"
@@ -7,31 +7,24 @@
 
 #include <random>
 
-using sample_server::ParsedRequest;
-using sample_server::ParseRequestDocument;
+using CustomPipes::RequestDocument;
+using CustomPipes::ParseRequestDocument;
 
 namespace {
 
 // The request exactly as the window sends it, turned into the bytes the server parses.
-ParsedRequest ParseBuilt(const SearchFields& fields) {
+RequestDocument ParseBuilt(const CustomPipes::SearchRequest& fields) {
     std::wstring text = BuildSearchRequest(fields);
     text.pop_back();  // the NUL
-    return ParseRequestDocument(wire::ToAnsiBytes(text));
+    return ParseRequestDocument(CustomPipes::wire::ToAnsiBytes(text));
 }
 
-std::wstring ErrorOf(std::string_view document) {
-    try {
-        ParseRequestDocument(document);
-    } catch (const ProgramError& e) {
-        return e.Text();
-    }
-    return L"(no error)";
-}
+std::wstring ErrorOf(std::string_view document) { return ErrorTextOf([&] { ParseRequestDocument(document); }); }
 
 }  // namespace
 
 TEST(RequestDocument, TheWindowsDefaultRequestReadsAsSent) {
-    const ParsedRequest r = ParseBuilt(SearchFields{});
+    const RequestDocument r = ParseBuilt(CustomPipes::SearchRequest{});
     EXPECT_EQ(r.lang, L"Russian");
     EXPECT_TRUE(r.addressUse);
     EXPECT_FALSE(r.codeUse);
@@ -45,29 +38,28 @@ TEST(RequestDocument, TheWindowsDefaultRequestReadsAsSent) {
 }
 
 TEST(RequestDocument, EveryFieldArrivesInItsOwnElement) {
-    SearchFields f;
-    f.Edit1 = L"Приозёрная область";
-    f.Edit2 = L"Заречный район";
-    f.Edit3 = L"Новоозёрск";
-    f.Edit4 = L"пгт Заречье";
-    f.Edit5 = L"ул. Мостовая > 3";  // ">" travels unescaped and is still well-formed
-    f.Edit6 = L"601510";
-    f.Edit7 = L"01016433305000";
-    f.Edit8 = L"Корнеева";
-    f.RadioButton4 = false;
-    f.RadioButton6 = true;
-    f.RadioGroup1 = 1;
-    f.RadioGroup2 = 1;
-    f.RadioGroup3 = 1;
-    const ParsedRequest r = ParseBuilt(f);
-    EXPECT_EQ(r.subj, f.Edit1);
-    EXPECT_EQ(r.rayon, f.Edit2);
-    EXPECT_EQ(r.city, f.Edit3);
-    EXPECT_EQ(r.np, f.Edit4);
-    EXPECT_EQ(r.street, f.Edit5);
-    EXPECT_EQ(r.index, f.Edit6);
-    EXPECT_EQ(r.code, f.Edit7);
-    EXPECT_EQ(r.name, f.Edit8);
+    CustomPipes::SearchRequest f;
+    f.address.subject = L"Приозёрная область";
+    f.address.district = L"Заречный район";
+    f.address.city = L"Новоозёрск";
+    f.address.settlement = L"пгт Заречье";
+    f.address.street = L"ул. Мостовая > 3";  // ">" travels unescaped and is still well-formed
+    f.address.index = L"601510";
+    f.code = L"01016433305000";
+    f.name = L"Корнеева";
+    f.by = CustomPipes::SearchRequest::By::Code;
+    f.answer = CustomPipes::SearchRequest::Answer::ChosenInVarnel;
+    f.addressOf = CustomPipes::SearchRequest::AddressOf::Respondent;
+    f.nameOf = CustomPipes::SearchRequest::NameOf::OfficialSurname;
+    const RequestDocument r = ParseBuilt(f);
+    EXPECT_EQ(r.subj, f.address.subject);
+    EXPECT_EQ(r.rayon, f.address.district);
+    EXPECT_EQ(r.city, f.address.city);
+    EXPECT_EQ(r.np, f.address.settlement);
+    EXPECT_EQ(r.street, f.address.street);
+    EXPECT_EQ(r.index, f.address.index);
+    EXPECT_EQ(r.code, f.code);
+    EXPECT_EQ(r.name, f.name);
     EXPECT_FALSE(r.addressUse);
     EXPECT_TRUE(r.codeUse);
     EXPECT_EQ(r.autoAnswer, L"false");
@@ -102,14 +94,14 @@ TEST(RequestDocument, DocumentTypesAndEntityDeclarationsAreRefused) {
 }
 
 TEST(RequestDocument, PredefinedEntitiesAndCharacterReferencesAreDecoded) {
-    const ParsedRequest r = ParseRequestDocument(
+    const RequestDocument r = ParseRequestDocument(
         "<ParamsForVarnel><Names><use>yes</use><name>&lt;&amp;&gt; &#1046;</name></Names></ParamsForVarnel>");
     EXPECT_TRUE(r.namesUse);
     EXPECT_EQ(r.name, L"<&> Ж");
 }
 
 TEST(RequestDocument, OnlyTheExactWordYesSwitchesASectionOn) {
-    const ParsedRequest r = ParseRequestDocument(
+    const RequestDocument r = ParseRequestDocument(
         "<ParamsForVarnel><Adress><use>YES</use></Adress><CodeOfCourts><use> yes</use></CodeOfCourts>"
         "<Names><use>no</use></Names></ParamsForVarnel>");
     EXPECT_FALSE(r.addressUse);
@@ -117,11 +109,11 @@ TEST(RequestDocument, OnlyTheExactWordYesSwitchesASectionOn) {
     EXPECT_FALSE(r.namesUse);
 }
 
-// Damaged requests, byte by byte: each is read or refused with ProgramError, nothing else.
+// Damaged requests, byte by byte: each is read or refused with CustomPipes::ProgramError, nothing else.
 TEST(RequestDocument, DamagedRequestsAreReadOrRefusedNeverMore) {
-    std::wstring text = BuildSearchRequest(SearchFields{});
+    std::wstring text = BuildSearchRequest(CustomPipes::SearchRequest{});
     text.pop_back();
-    const std::string original = wire::ToAnsiBytes(text);
+    const std::string original = CustomPipes::wire::ToAnsiBytes(text);
     std::mt19937 random(4711);
     int refused = 0;
     for (int round = 0; round < 3000; ++round) {
@@ -137,7 +129,7 @@ TEST(RequestDocument, DamagedRequestsAreReadOrRefusedNeverMore) {
         }
         try {
             ParseRequestDocument(damaged);
-        } catch (const ProgramError& e) {
+        } catch (const CustomPipes::ProgramError& e) {
             ++refused;
             EXPECT_FALSE(e.Text().empty());
         }

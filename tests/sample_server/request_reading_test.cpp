@@ -1,11 +1,10 @@
+#include "named_block.h"
 #include "protocol.h"
-#include "request_reading.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-using sample_server::RequestTextOf;
 
 namespace {
 
@@ -16,13 +15,18 @@ std::vector<wchar_t> Block(std::wstring_view text, size_t bytes = CustomPipes::k
     return block;
 }
 
+// The text of a request block as a server reads it: a short block is refused.
+CustomPipes::BlockText RequestTextOf(const void* data, size_t bytes) {
+    return CustomPipes::TextOfBlock(data, bytes, CustomPipes::kRequestBlockSize, CustomPipes::ShortBlock::Refuse);
+}
+
 }  // namespace
 
 TEST(RequestBlock, TheRequestEndsAtTheFirstNul) {
     const auto block = Block(std::wstring(L"<a/>\r\n\0tail of an older request", 31));
     const auto reading = RequestTextOf(block.data(), block.size() * sizeof(wchar_t));
-    ASSERT_TRUE(reading.ok) << std::string(reading.problem.begin(), reading.problem.end());
-    EXPECT_EQ(reading.text, L"<a/>\r\n");
+    ASSERT_TRUE(reading.text) << std::string(reading.problem.begin(), reading.problem.end());
+    EXPECT_EQ(*reading.text, L"<a/>\r\n");
 }
 
 TEST(RequestBlock, ALongestRequestFillsTheBlockUpToItsLastCharacter) {
@@ -30,14 +34,14 @@ TEST(RequestBlock, ALongestRequestFillsTheBlockUpToItsLastCharacter) {
     text += L'\0';
     const auto block = Block(text);
     const auto reading = RequestTextOf(block.data(), block.size() * sizeof(wchar_t));
-    ASSERT_TRUE(reading.ok);
-    EXPECT_EQ(reading.text.size(), CustomPipes::kMaxRequestCharacters);
+    ASSERT_TRUE(reading.text);
+    EXPECT_EQ(reading.text->size(), CustomPipes::kMaxRequestCharacters);
 }
 
 TEST(RequestBlock, ABlockWithoutNulIsRefused) {
     const auto block = Block(L"");
     const auto reading = RequestTextOf(block.data(), block.size() * sizeof(wchar_t));
-    EXPECT_FALSE(reading.ok);
+    EXPECT_FALSE(reading.text);
     EXPECT_NE(reading.problem.find(L"no NUL"), std::wstring::npos);
 }
 
@@ -45,12 +49,12 @@ TEST(RequestBlock, OnlyTheFirst16384BytesCount) {
     // A mapping may be larger; a NUL beyond the request block's size does not end a request.
     auto block = Block(L"", 2 * CustomPipes::kRequestBlockSize);
     block[CustomPipes::kRequestBlockSize / sizeof(wchar_t)] = L'\0';
-    EXPECT_FALSE(RequestTextOf(block.data(), block.size() * sizeof(wchar_t)).ok);
+    EXPECT_FALSE(RequestTextOf(block.data(), block.size() * sizeof(wchar_t)).text);
 }
 
 TEST(RequestBlock, AnUndersizedBlockIsRefusedEvenWithAGoodRequest) {
     const auto block = Block(std::wstring(L"<a/>\0", 5), 4096);
     const auto reading = RequestTextOf(block.data(), block.size() * sizeof(wchar_t));
-    EXPECT_FALSE(reading.ok);
-    EXPECT_NE(reading.problem.find(L"4096 bytes"), std::wstring::npos);
+    EXPECT_FALSE(reading.text);
+    EXPECT_NE(reading.problem.find(L"only 4096 of its 16384 bytes"), std::wstring::npos);
 }

@@ -1,7 +1,7 @@
 #include "directory.h"
 #include "request_document.h"
 #include "search.h"
-#include "search_request.h"
+#include "searches.h"
 #include "wire_text.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +13,13 @@ using namespace sample_server;
 
 namespace {
 
-Search SearchFor(const SearchFields& fields) {
-    std::wstring text = BuildSearchRequest(fields);
+CustomPipes::RequestDocument Parsed(const CustomPipes::SearchRequest& search) {
+    std::wstring text = BuildSearchRequest(search);
     text.pop_back();
-    return ResolveSearch(ParseRequestDocument(wire::ToAnsiBytes(text)));
+    return CustomPipes::ParseRequestDocument(CustomPipes::wire::ToAnsiBytes(text));
 }
+
+Search SearchFor(const CustomPipes::SearchRequest& search) { return ResolveSearch(Parsed(search)); }
 
 std::vector<std::wstring> Codes(const std::vector<Match>& matches) {
     std::vector<std::wstring> codes;
@@ -32,19 +34,10 @@ const Body& BodyWithCode(std::wstring_view code) {
     return *std::find_if(directory.begin(), directory.end(), [&](const Body& b) { return b.code == code; });
 }
 
-SearchFields ByName(std::wstring name, int type = 0) {
-    SearchFields f;
-    f.RadioButton4 = false;
-    f.RadioButton5 = true;
-    f.RadioGroup3 = type;
-    f.Edit8 = std::move(name);
-    return f;
-}
-
-SearchFields ByAddress(int type = 0) {
-    SearchFields f;
-    f.Edit8.clear();
-    f.RadioGroup2 = type;
+CustomPipes::SearchRequest ByAddress(CustomPipes::SearchRequest::AddressOf addressOf = {}) {
+    CustomPipes::SearchRequest f;
+    f.name.clear();
+    f.addressOf = addressOf;
     return f;
 }
 
@@ -65,7 +58,7 @@ TEST(SampleDirectory, HoldsEnoughBodiesWithUniqueFourteenDigitCodes) {
 }
 
 TEST(Search, TheWindowsDefaultRequestFallsBackToTheName) {
-    const Search search = SearchFor(SearchFields{});
+    const Search search = SearchFor(CustomPipes::SearchRequest{});
     EXPECT_EQ(search.requested, SearchKind::Address);
     EXPECT_EQ(search.kind, SearchKind::Name);
     EXPECT_EQ(search.text, L"владимир");
@@ -81,16 +74,15 @@ TEST(Search, TheWindowsDefaultRequestFallsBackToTheName) {
 }
 
 TEST(Search, ByCodeFindsExactlyOneBody) {
-    SearchFields f;
-    f.RadioButton4 = false;
-    f.RadioButton6 = true;
-    f.Edit7 = L"01016433305000";
+    CustomPipes::SearchRequest f;
+    f.by = CustomPipes::SearchRequest::By::Code;
+    f.code = L"01016433305000";
     EXPECT_EQ(Codes(Find(SearchFor(f))), std::vector<std::wstring>{L"01016433305000"});
-    f.Edit7 = L" 0101 6433 305000 ";
+    f.code = L" 0101 6433 305000 ";
     EXPECT_EQ(Codes(Find(SearchFor(f))), std::vector<std::wstring>{L"01016433305000"});
-    f.Edit7 = L"0101643330500";  // one digit short: codes match whole, not in part
+    f.code = L"0101643330500";  // one digit short: codes match whole, not in part
     EXPECT_TRUE(Find(SearchFor(f)).empty());
-    f.Edit7 = L"";
+    f.code = L"";
     EXPECT_TRUE(Find(SearchFor(f)).empty());
 }
 
@@ -103,59 +95,62 @@ TEST(Search, NamesMatchIgnoringCaseAndTheDotsOfYo) {
 }
 
 TEST(Search, SurnamesMatchJudgesByTheirBeginningAndReportThem) {
-    const std::vector<Match> found = Find(SearchFor(ByName(L"корнеев", 1)));
+    const std::vector<Match> found = Find(SearchFor(ByName(L"корнеев", CustomPipes::SearchRequest::NameOf::OfficialSurname)));
     ASSERT_EQ(found.size(), 4u);  // Корнеева ×3 and Корнеев in four bodies
     for (const Match& m : found) {
         ASSERT_FALSE(m.judges.empty());
         for (const std::wstring& judge : m.judges) EXPECT_EQ(judge.rfind(L"Корнеев", 0), 0u) << m.body->code;
         EXPECT_LT(m.judges.size(), m.body->judges.size());  // the others on the bench are not listed
     }
-    const std::vector<Match> yo = Find(SearchFor(ByName(L"Семенов", 1)));
+    const std::vector<Match> yo = Find(SearchFor(ByName(L"Семенов", CustomPipes::SearchRequest::NameOf::OfficialSurname)));
     ASSERT_EQ(yo.size(), 1u);
     EXPECT_EQ(yo[0].judges, std::vector<std::wstring>{L"Семёнов И. В."});
     // A surname inside a word is no match: "ладыгин" is not "дыгин".
-    EXPECT_TRUE(Find(SearchFor(ByName(L"дыгин", 1))).empty());
+    EXPECT_TRUE(Find(SearchFor(ByName(L"дыгин", CustomPipes::SearchRequest::NameOf::OfficialSurname))).empty());
 }
 
 TEST(Search, AddressFieldsMustAllMatch) {
-    SearchFields f = ByAddress();
-    f.Edit3 = L"ТАЙГИНСК";
+    CustomPipes::SearchRequest f = ByAddress();
+    f.address.city = L"ТАЙГИНСК";
     const std::vector<Match> city = Find(SearchFor(f));
     ASSERT_GE(city.size(), 5u);
     for (const Match& m : city) EXPECT_EQ(m.body->address.city, L"Тайгинск");
-    f.Edit5 = L"кедровая";
+    f.address.street = L"кедровая";
     const std::vector<Match> street = Find(SearchFor(f));
     EXPECT_EQ(street.size(), 3u);  // the supreme court, the arbitration court and the prosecutor's office
-    f.Edit1 = L"Краснобережский";
+    f.address.subject = L"Краснобережский";
     EXPECT_TRUE(Find(SearchFor(f)).empty());
 }
 
 TEST(Search, ADefendantsAddressMatchesTheTerritoryServed) {
-    SearchFields f = ByAddress(1);
-    f.Edit4 = L"Горелово";  // a village served by the court in Владимировка
+    CustomPipes::SearchRequest f = ByAddress(CustomPipes::SearchRequest::AddressOf::Respondent);
+    f.address.settlement = L"Горелово";  // a village served by the court in Владимировка
     EXPECT_EQ(Codes(Find(SearchFor(f))), std::vector<std::wstring>{L"01016433308000"});
-    f.RadioGroup2 = 0;  // no body sits in Горелово itself
+    f.addressOf = CustomPipes::SearchRequest::AddressOf::Body;  // no body sits in Горелово itself
     EXPECT_TRUE(Find(SearchFor(f)).empty());
 }
 
 TEST(Search, TheFirstChosenSectionDecidesInTheOrderCodeNamesAddress) {
-    SearchFields f;
-    f.RadioButton5 = true;
-    f.RadioButton6 = true;
-    f.Edit7 = L"02024471201000";
-    EXPECT_EQ(SearchFor(f).kind, SearchKind::Code);
-    f.RadioButton6 = false;
-    EXPECT_EQ(SearchFor(f).kind, SearchKind::Name);
+    // A document of another client may say yes in several sections.
+    CustomPipes::SearchRequest f;
+    f.by = CustomPipes::SearchRequest::By::Code;
+    f.code = L"02024471201000";
+    CustomPipes::RequestDocument request = Parsed(f);
+    request.addressUse = request.namesUse = true;
+    EXPECT_EQ(ResolveSearch(request).kind, SearchKind::Code);
+    request.codeUse = false;
+    EXPECT_EQ(ResolveSearch(request).kind, SearchKind::Name);
 }
 
 TEST(Search, NothingToLookForFindsNothing) {
-    SearchFields f = ByAddress();
+    CustomPipes::SearchRequest f = ByAddress();
     const Search search = SearchFor(f);
     EXPECT_EQ(search.kind, SearchKind::None);
     EXPECT_TRUE(Find(search).empty());
-    f.RadioButton4 = false;  // no section chosen: the name, when there is one, is used
-    f.Edit8 = L"арбитражный";
-    EXPECT_EQ(Find(SearchFor(f)).size(), 3u);
+    f.name = L"арбитражный";
+    CustomPipes::RequestDocument request = Parsed(f);
+    request.addressUse = false;  // no section chosen: the name, when there is one, is used
+    EXPECT_EQ(Find(ResolveSearch(request)).size(), 3u);
 }
 
 TEST(Search, SwitchesSearchByNameCodeAndSurname) {

@@ -4,7 +4,7 @@
 
 #include "sample_answer.h"
 #include "sample_server_driver.h"
-#include "search_request.h"
+#include "searches.h"
 
 #include <gtest/gtest.h>
 
@@ -21,20 +21,3 @@ protected:
     }
 };
 
-inline SearchFields ByName(std::wstring name, int type = 0, int answerMode = 0) {
-    SearchFields f;
-    f.RadioButton4 = false;
-    f.RadioButton5 = true;
-    f.RadioGroup3 = type;
-    f.RadioGroup1 = answerMode;
-    f.Edit8 = std::move(name);
-    return f;
-}
-
-inline SearchFields ByCode(std::wstring code) {
-    SearchFields f;
-    f.RadioButton4 = false;
-    f.RadioButton6 = true;
-    f.Edit7 = std::move(code);
-    return f;
-}

@@ -11,7 +11,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring path(self, n);
 
     const wchar_t* commandLine = ::GetCommandLineW();
-    if (const UniqueHandle file = AdoptFileHandle(::CreateFileW((path + L".cmdline").c_str(), GENERIC_WRITE, 0, nullptr,
+    if (const CustomPipes::UniqueHandle file = CustomPipes::AdoptFileHandle(::CreateFileW((path + L".cmdline").c_str(), GENERIC_WRITE, 0, nullptr,
                                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr))) {
         DWORD written = 0;
         ::WriteFile(file.get(), commandLine, static_cast<DWORD>(std::wstring(commandLine).size() * sizeof(wchar_t)),

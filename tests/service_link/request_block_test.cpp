@@ -1,9 +1,12 @@
 #include "blocks.h"
+#include "handles.h"
 #include "program_error.h"
 #include "protocol.h"
 #include "request_block.h"
 
 #include <gtest/gtest.h>
+
+#include <aclapi.h>
 
 #include <cstring>
 #include <string>
@@ -29,7 +32,7 @@ TEST(RequestBlockName, IsTheHandleAsUnsignedDecimal) {
 }
 
 TEST(RequestBlock, IsCreatedUnderTheWindowsNameWith16384WritableBytes) {
-    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110001));
+    CustomPipes::RequestBlock block = CustomPipes::RequestBlock::CreateFor(FakeWindow(0x7A110001));
     ASSERT_TRUE(block.IsMapped());
     const auto peer = OpenRequestBlock(FakeWindow(0x7A110001));
     ASSERT_TRUE(peer.IsMapped());
@@ -40,8 +43,45 @@ TEST(RequestBlock, IsCreatedUnderTheWindowsNameWith16384WritableBytes) {
     EXPECT_EQ(Characters(peer)[8191], L'z');
 }
 
+// Made by an elevated client, the block would by default grant only administrators and
+// the system; a Varnel of the same user without elevation could not open it.
+TEST(RequestBlock, GrantsTheCurrentUserAndTheSystemAndNobodyElse) {
+    CustomPipes::RequestBlock block = CustomPipes::RequestBlock::CreateFor(FakeWindow(0x7A110009));
+    ASSERT_TRUE(block.IsMapped());
+    const CustomPipes::UniqueHandle mapping(::OpenFileMappingW(READ_CONTROL, FALSE, RequestBlockName(FakeWindow(0x7A110009)).c_str()));
+    ASSERT_TRUE(mapping);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(::GetSecurityInfo(mapping.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_NE(dacl, nullptr);
+
+    HANDLE rawToken = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &rawToken));
+    const CustomPipes::UniqueHandle token(rawToken);
+    BYTE user[256];
+    DWORD size = sizeof user;
+    ASSERT_TRUE(::GetTokenInformation(token.get(), TokenUser, user, size, &size));
+    BYTE system[SECURITY_MAX_SID_SIZE];
+    size = sizeof system;
+    ASSERT_TRUE(::CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &size));
+
+    std::vector<PSID> granted;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        ASSERT_TRUE(::GetAce(dacl, i, &ace));
+        ASSERT_EQ(static_cast<ACE_HEADER*>(ace)->AceType, ACCESS_ALLOWED_ACE_TYPE);
+        granted.push_back(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart);
+    }
+    ::LocalFree(descriptor);
+    ASSERT_EQ(granted.size(), 2u);
+    EXPECT_TRUE(::EqualSid(granted[0], system));
+    EXPECT_TRUE(::EqualSid(granted[1], reinterpret_cast<TOKEN_USER*>(user)->User.Sid));
+}
+
 TEST(RequestBlock, WritesTheRequestWithItsNulAndLeavesTheBytesAfterIt) {
-    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110002));
+    CustomPipes::RequestBlock block = CustomPipes::RequestBlock::CreateFor(FakeWindow(0x7A110002));
     const auto peer = OpenRequestBlock(FakeWindow(0x7A110002));
     ASSERT_TRUE(peer.IsMapped());
     Fill(peer, L'#');
@@ -57,7 +97,7 @@ TEST(RequestBlock, WritesTheRequestWithItsNulAndLeavesTheBytesAfterIt) {
 }
 
 TEST(RequestBlock, Takes8191CharactersAndRefuses8192WithoutWriting) {
-    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110003));
+    CustomPipes::RequestBlock block = CustomPipes::RequestBlock::CreateFor(FakeWindow(0x7A110003));
     const auto peer = OpenRequestBlock(FakeWindow(0x7A110003));
     ASSERT_TRUE(peer.IsMapped());
     Fill(peer, L'#');
@@ -69,7 +109,7 @@ TEST(RequestBlock, Takes8191CharactersAndRefuses8192WithoutWriting) {
     try {
         block.Write(Request(8192));
         FAIL() << "an 8192-character request was accepted";
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         EXPECT_NE(e.Text().find(L"8192"), std::wstring::npos) << "the text names the request's length";
         EXPECT_NE(e.Text().find(L"8191"), std::wstring::npos) << "the text names the limit";
     }
@@ -80,7 +120,7 @@ TEST(RequestBlock, AnExistingBlockOfTheNameIsUsed) {
     const std::wstring name = RequestBlockName(FakeWindow(0x7A110004));
     const auto existing = CustomPipes::NamedBlock::Create(name, CustomPipes::kRequestBlockSize);
     ASSERT_TRUE(existing.IsMapped());
-    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110004));
+    CustomPipes::RequestBlock block = CustomPipes::RequestBlock::CreateFor(FakeWindow(0x7A110004));
     ASSERT_TRUE(block.IsMapped());
     block.Write(Request(3, L'e'));
     const auto peer = OpenRequestBlock(FakeWindow(0x7A110004));
@@ -94,19 +134,19 @@ TEST(RequestBlock, WithoutABlockWritingRaisesAClearErrorAndWritesNothing) {
     ASSERT_TRUE(small.IsMapped());
     std::memset(small.WritableData(), 0x23, 4096);
 
-    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110005));
+    CustomPipes::RequestBlock block = CustomPipes::RequestBlock::CreateFor(FakeWindow(0x7A110005));
     EXPECT_FALSE(block.IsMapped());
     try {
         block.Write(Request(5));
         FAIL() << "a request was written without a block";
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         EXPECT_NE(e.Text().find(L"request block"), std::wstring::npos) << std::string(e.what());
         EXPECT_NE(e.Text().find(name), std::wstring::npos) << "the text names the block";
     }
     EXPECT_EQ(static_cast<const unsigned char*>(small.Data())[0], 0x23);
 
-    RequestBlock none;
-    EXPECT_THROW(none.Write(Request(5)), ProgramError);
+    CustomPipes::RequestBlock none;
+    EXPECT_THROW(none.Write(Request(5)), CustomPipes::ProgramError);
 }
 
 TEST(RequestBlock, ABlockOfTheNameWithPagesNotCommittedCountsAsNoBlock) {
@@ -118,12 +158,12 @@ TEST(RequestBlock, ABlockOfTheNameWithPagesNotCommittedCountsAsNoBlock) {
     ASSERT_TRUE(reserved.IsMapped());
     ASSERT_TRUE(::VirtualAlloc(reserved.WritableData(), 4096, MEM_COMMIT, PAGE_READWRITE));  // the first page only
 
-    RequestBlock block = RequestBlock::CreateFor(FakeWindow(0x7A110006));
+    CustomPipes::RequestBlock block = CustomPipes::RequestBlock::CreateFor(FakeWindow(0x7A110006));
     EXPECT_FALSE(block.IsMapped());
     try {
         block.Write(Request(5));
         FAIL() << "a request was written into a block with reserved pages";
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         EXPECT_NE(e.Text().find(name), std::wstring::npos) << "the text names the block";
     }
     EXPECT_EQ(static_cast<const wchar_t*>(reserved.Data())[0], L'\0');

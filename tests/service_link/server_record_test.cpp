@@ -27,7 +27,7 @@ protected:
     static std::wstring ErrorOfLookUp() {
         try {
             LookUpServerExecutable();
-        } catch (const ProgramError& e) {
+        } catch (const CustomPipes::ProgramError& e) {
             return e.Text();
         }
         return L"(no error)";
@@ -115,7 +115,7 @@ TEST(ExistingFile, OnlyAnExistingFileThatIsNotADirectoryCounts) {
 
 TEST(ExistingFile, AFileOpenedWithoutSharingStillCounts) {
     const std::wstring path = PathBesideTest(L"locked-file.tmp");
-    UniqueHandle file = AdoptFileHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    CustomPipes::UniqueHandle file = CustomPipes::AdoptFileHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(file);
     EXPECT_TRUE(IsExistingFile(path));
     file.reset();

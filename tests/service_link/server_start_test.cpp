@@ -60,7 +60,7 @@ protected:
 }  // namespace
 
 TEST_F(ServerStart, RunningVarnelIsShownMaximizedAndNotifiedAtOnceWithoutTheRegistry) {
-    const UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kVarnelMutexName));
+    const CustomPipes::UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kVarnelMutexName));
     const HWND server = CreateServerWindow();
     const DWORD number = 1;  // reading this record would fail: it must not be read
     SetRawValue(kVarnelKey, kCurrentVersionValue, REG_DWORD, &number, sizeof number);
@@ -80,7 +80,7 @@ TEST_F(ServerStart, RunningVarnelIsShownMaximizedAndNotifiedAtOnceWithoutTheRegi
 TEST_F(ServerStart, AMutexWithoutAWindowYetIsWaitedForThenTheNoticeReachesTheWindow) {
     // Varnel makes its mutex before its window, and a broadcast reaches only the
     // windows that exist when it is posted.
-    const UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kVarnelMutexName));
+    const CustomPipes::UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kVarnelMutexName));
     std::atomic<bool> heard{false};
     std::thread varnel([&] {
         ::Sleep(500);
@@ -106,7 +106,7 @@ TEST_F(ServerStart, AMutexWithoutAWindowYetIsWaitedForThenTheNoticeReachesTheWin
 }
 
 TEST_F(ServerStart, AMutexWhoseWindowNeverComesIsGivenEightSecondsThenNotified) {
-    const UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kVarnelMutexName));
+    const CustomPipes::UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kVarnelMutexName));
     const auto start = Clock::now();
     EXPECT_TRUE(EnsureServerAndNotify(client_.Window(), 7));
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(7900));
@@ -136,7 +136,7 @@ TEST_F(ServerStart, RegistryErrorEndsTheOperationBeforeAnythingIsPosted) {
     try {
         EnsureServerAndNotify(client_.Window(), kWindowRequestCode);
         ADD_FAILURE() << "no error";
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         EXPECT_EQ(e.Text(), L"Invalid data type for 'CurrentVersion'");
     }
     EXPECT_TRUE(ClientNotices().empty());
@@ -161,7 +161,7 @@ TEST_F(ServerStart, InstalledVarnelIsStartedFromTheRecordThenNotified) {
 
 TEST_F(ServerStart, AStartedVarnelThatKeepsRunningIsGivenEightSeconds) {
     const std::wstring exe = InstallRecorder(L"varnel.exe");
-    AdoptFileHandle(::CreateFileW((exe + L".stay").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    CustomPipes::AdoptFileHandle(::CreateFileW((exe + L".stay").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     WriteServerRecord(exe);
     const auto start = Clock::now();
     EXPECT_TRUE(EnsureServerAndNotify(client_.Window(), kWindowRequestCode));
@@ -196,7 +196,7 @@ TEST_F(ServerStart, StartWithArgumentsStartsNothingWithoutAFileOrForAnOverlongLi
 
 TEST_F(ServerStart, StartWithArgumentsWaitsAtMostTwoSeconds) {
     const std::wstring exe = InstallRecorder(L"varnel.exe");
-    AdoptFileHandle(::CreateFileW((exe + L".stay").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    CustomPipes::AdoptFileHandle(::CreateFileW((exe + L".stay").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     const auto start = Clock::now();
     StartWithArguments(exe, L" -a:x");
     const auto waited = Clock::now() - start;

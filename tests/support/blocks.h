@@ -43,8 +43,8 @@ inline std::optional<std::wstring> ReadAnswerBlock() {
     const CustomPipes::ServiceEntry& varnel = CustomPipes::CatalogueEntry(CustomPipes::Service::Varnel);
     const auto block = CustomPipes::NamedBlock::Open(varnel.answerBlockName, CustomPipes::NamedBlock::Access::Read);
     if (!block.IsMapped()) return std::nullopt;
-    return std::wstring(wire::TextUpToNul(block.Data(), std::min<size_t>(block.UsableBytes(), varnel.answerBlockSize)));
+    return std::wstring(CustomPipes::wire::TextUpToNul(block.Data(), std::min<size_t>(block.UsableBytes(), varnel.answerBlockSize)));
 }
 
 // What Memo1 must hold for answer text (up to its NUL): the decoded lines joined by CR LF.
-inline std::wstring MemoFor(std::wstring_view answer) { return wire::DecodeLinesJoined(answer); }
+inline std::wstring MemoFor(std::wstring_view answer) { return CustomPipes::wire::DecodeLinesJoined(answer); }

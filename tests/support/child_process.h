@@ -70,7 +70,7 @@ public:
     }
 
 private:
-    UniqueProcessInformation process_;
+    CustomPipes::UniqueProcessInformation process_;
 };
 
 struct ProcessOutput {
@@ -83,8 +83,8 @@ inline ProcessOutput RunAndCapture(std::wstring commandLine, DWORD timeoutMs = 6
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return {~0u, {}};
-    const UniqueHandle reader(readEnd);
-    UniqueHandle writer(writeEnd);
+    const CustomPipes::UniqueHandle reader(readEnd);
+    CustomPipes::UniqueHandle writer(writeEnd);
     ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
 
     STARTUPINFOW si{};

@@ -16,7 +16,7 @@ inline std::wstring WindowsPath(std::wstring path) {
 }
 
 // The same for a path the build names in UTF-8.
-inline std::wstring WindowsPath(std::string_view utf8Path) { return WindowsPath(wire::DecodeUtf8(utf8Path)); }
+inline std::wstring WindowsPath(std::string_view utf8Path) { return WindowsPath(CustomPipes::wire::DecodeUtf8(utf8Path)); }
 
 // The full path of the running program.
 inline std::wstring OwnPath() {

@@ -8,7 +8,7 @@
 #include <string>
 
 inline std::optional<std::wstring> RecordedCommandLine(const std::wstring& recorderPath) {
-    const UniqueHandle file = AdoptFileHandle(::CreateFileW((recorderPath + L".cmdline").c_str(), GENERIC_READ,
+    const CustomPipes::UniqueHandle file = CustomPipes::AdoptFileHandle(::CreateFileW((recorderPath + L".cmdline").c_str(), GENERIC_READ,
                                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return std::nullopt;
     std::wstring text(32768, L'\0');

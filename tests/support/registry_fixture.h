@@ -11,15 +11,15 @@ inline void DeleteServerRecord() {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, CustomPipes::kVarnelKey);
 }
 
-inline UniqueHkey CreateKey(const std::wstring& path) {
+inline CustomPipes::UniqueHkey CreateKey(const std::wstring& path) {
     HKEY key = nullptr;
     ::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    return UniqueHkey(key);
+    return CustomPipes::UniqueHkey(key);
 }
 
 // Writes a value with raw data: the tests control type, terminator and byte count.
 inline void SetRawValue(const std::wstring& keyPath, const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
-    const UniqueHkey key = CreateKey(keyPath);
+    const CustomPipes::UniqueHkey key = CreateKey(keyPath);
     ::RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), bytes);
 }
 

@@ -43,7 +43,7 @@ struct Reader {
 
     static void XMLCALL Start(void* data, const XML_Char* name, const XML_Char** attributes) {
         auto& r = *static_cast<Reader*>(data);
-        if (r.path.empty()) r.answer.root = wire::DecodeUtf8(name);
+        if (r.path.empty()) r.answer.root = CustomPipes::wire::DecodeUtf8(name);
         r.path.emplace_back(name);
         r.text.clear();
         if (r.path.size() == 2 && r.path[1] == "Body") r.answer.bodies.emplace_back();
@@ -58,9 +58,9 @@ struct Reader {
 
     static void XMLCALL End(void* data, const XML_Char*) {
         auto& r = *static_cast<Reader*>(data);
-        const std::wstring value = wire::DecodeUtf8(r.text);
+        const std::wstring value = CustomPipes::wire::DecodeUtf8(r.text);
         const std::string& name = r.path.back();
-        if (r.path.size() == 3 && r.path[1] == "Search") r.answer.search[wire::DecodeUtf8(name)] = value;
+        if (r.path.size() == 3 && r.path[1] == "Search") r.answer.search[CustomPipes::wire::DecodeUtf8(name)] = value;
         if (r.path.size() == 2 && name == "mode") r.answer.mode = value;
         if (r.path.size() == 2 && name == "found") r.answer.found = std::stol(r.text);
         if (r.path.size() == 3 && r.path[1] == "Body") {
@@ -86,7 +86,7 @@ struct Reader {
 // Parses the answer from its wire text: converted to the ANSI code page it is the
 // UTF-8 document its declaration names.
 inline Answer Read(std::wstring_view wireText) {
-    const std::string bytes = wire::ToAnsiBytes(wireText);
+    const std::string bytes = CustomPipes::wire::ToAnsiBytes(wireText);
     const CustomPipes::UniqueXmlParser parser = CustomPipes::CreateXmlParser();
     detail::Reader reader;
     XML_SetUserData(parser.get(), &reader);
@@ -95,7 +95,7 @@ inline Answer Read(std::wstring_view wireText) {
     if (XML_Parse(parser.get(), bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) == XML_STATUS_OK) {
         reader.answer.wellFormed = true;
     } else {
-        reader.answer.error = wire::DecodeUtf8(XML_ErrorString(XML_GetErrorCode(parser.get())));
+        reader.answer.error = CustomPipes::wire::DecodeUtf8(XML_ErrorString(XML_GetErrorCode(parser.get())));
     }
     return reader.answer;
 }

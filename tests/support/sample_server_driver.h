@@ -38,7 +38,7 @@ inline void StopEveryServer() {
              w = ::FindWindowExW(nullptr, w, CustomPipes::kVarnelWindowClass, nullptr)) {
             DWORD id = 0;
             ::GetWindowThreadProcessId(w, &id);
-            if (const UniqueHandle p{::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)}) {
+            if (const CustomPipes::UniqueHandle p{::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)}) {
                 ::TerminateProcess(p.get(), 0);
                 ::WaitForSingleObject(p.get(), 5000);
             }

@@ -1,74 +1,31 @@
 // varnel-query and varnel-monitor as an integrator runs them: real processes against
 // the real sample server, their output read from the files it went to.
-#include "files.h"
 #include "named_block.h"
 #include "registry_fixture.h"
 #include "sample_answer.h"
 #include "sample_server_driver.h"
 #include "scratch_folder.h"
-#include "search_request.h"
+#include "searches.h"
+#include "tool_process.h"
+#include "wire_document.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cstring>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 using namespace sample_server_driver;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
 std::wstring QueryCommand(const std::wstring& arguments) {
     return L"\"" + WindowsPath(VARNEL_QUERY_EXE) + L"\" " + arguments;
 }
-
-// A tool started with its standard output and standard error going to two files of a
-// scratch folder, so that each stream is seen by itself and as it is written.
-class Tool {
-public:
-    explicit Tool(const std::wstring& commandLine) : folder_(L"tool-" + std::to_wstring(++count_)) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        const auto create = [&](const wchar_t* name) {
-            return AdoptFileHandle(::CreateFileW((folder_ / name).c_str(), GENERIC_WRITE,
-                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, 0,
-                                                 nullptr));
-        };
-        const UniqueHandle out = create(L"out"), err = create(L"err");
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = out.get();
-        startup.hStdError = err.get();
-        started_ = Clock::now();
-        process_ = ChildProcess::Start(commandLine, &startup, true);
-        if (!process_) throw std::runtime_error("the tool could not be started");
-    }
-
-    // Waits for the end, pumping this thread's messages meanwhile (the test's windows
-    // hear the broadcasts). False when it does not end in time.
-    bool WaitForExit(DWORD timeoutMs = 60000) { return PumpUntil([&] { return !process_.IsRunning(); }, timeoutMs); }
-    DWORD ExitCode() const { return process_.WaitForExit(0); }
-    double Seconds() const { return std::chrono::duration<double>(ended_ - started_).count(); }
-    std::string Out() const { return ReadWholeFile(folder_ / L"out"); }
-    std::string Err() const { return ReadWholeFile(folder_ / L"err"); }
-
-    // Runs to the end and notes when it ended.
-    Tool& Run() {
-        EXPECT_TRUE(WaitForExit());
-        ended_ = Clock::now();
-        return *this;
-    }
-
-private:
-    static inline int count_ = 0;
-    ScratchFolder folder_;
-    ChildProcess process_;
-    Clock::time_point started_, ended_;
-};
 
 // Hears the request notices, as Varnel does, and copies each request out of the block
 // it names while the client waits.
@@ -86,7 +43,7 @@ private:
     void Copy(const NoticeListener::Notice& notice) {
         const auto block = CustomPipes::NamedBlock::Open(CustomPipes::RequestBlockName(static_cast<uint32_t>(notice.lParam)),
                                                          CustomPipes::NamedBlock::Access::Read);
-        requests_.push_back(std::wstring(wire::TextUpToNul(block.Data(), block.UsableBytes())) + L'\0');
+        requests_.push_back(std::wstring(CustomPipes::wire::TextUpToNul(block.Data(), block.UsableBytes())) + L'\0');
     }
 
     std::vector<std::wstring> requests_;
@@ -100,8 +57,8 @@ std::string AnswerAsPrinted() {
     const std::optional<std::wstring> answer = ReadAnswerBlock();
     if (!answer) return "(no answer block)";
     std::wstring text;
-    for (const std::wstring& line : wire::DecodeLines(*answer)) text += line + L"\n";
-    return wire::ToUtf8(text);
+    for (const std::wstring& line : CustomPipes::wire::DecodeLines(*answer)) text += line + L"\n";
+    return CustomPipes::wire::ToUtf8(text);
 }
 
 class VarnelQuery : public ::testing::Test {
@@ -115,17 +72,15 @@ protected:
 
 TEST_F(VarnelQuery, EachSearchSendsTheWindowsRequestAndPrintsTheAnswerAsUtf8) {
     RunningServer server = RunningServer::Start();
-    SearchFields byName, byCode, byAddress;
-    byName.RadioButton4 = false;
-    byName.RadioButton5 = true;
-    byName.Edit8 = L"районный";
-    byCode.RadioButton4 = false;
-    byCode.RadioButton6 = true;
-    byCode.Edit7 = L"01016433305000";
-    byAddress.Edit3 = L"Владимирогорск";
+    CustomPipes::SearchRequest byName, byCode, byAddress;
+    byName.by = CustomPipes::SearchRequest::By::Name;
+    byName.name = L"районный";
+    byCode.by = CustomPipes::SearchRequest::By::Code;
+    byCode.code = L"01016433305000";
+    byAddress.address.city = L"Владимирогорск";
     struct Case {
         std::wstring arguments;
-        const SearchFields& fields;
+        const CustomPipes::SearchRequest& fields;
         std::string by, piece;  // what the answer must say: the search made, and a body found
     } cases[] = {
         {L"--by name --name районный", byName, "name", "<name>Заречный районный суд Приозёрной области</name>"},
@@ -134,9 +89,9 @@ TEST_F(VarnelQuery, EachSearchSendsTheWindowsRequestAndPrintsTheAnswerAsUtf8) {
          "<address>600101, Приозёрная область, г. Владимирогорск, ул. Озёрная, д. 12</address>"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(wire::ToUtf8(c.arguments));
+        SCOPED_TRACE(CustomPipes::wire::ToUtf8(c.arguments));
         spy_.Clear();
-        Tool query(QueryCommand(c.arguments));
+        ToolProcess query(QueryCommand(c.arguments));
         query.Run();
         EXPECT_EQ(query.ExitCode(), 0u) << query.Err();
         EXPECT_EQ(query.Err(), "");
@@ -158,12 +113,12 @@ TEST_F(VarnelQuery, NotInstalledExitsOneSayingWhatWasFoundAndPostsNothing) {
         std::string reason;
     } cases[] = {
         {L"", "there is no record HKEY_CURRENT_USER\\Software\\Orbisan\\Varnel"},
-        {missing, wire::ToUtf8(L"\"" + missing + L"\", and there is no file there")},
+        {missing, CustomPipes::wire::ToUtf8(L"\"" + missing + L"\", and there is no file there")},
     };
     for (const auto& c : cases) {
         DeleteServerRecord();
         if (!c.exeName.empty()) WriteServerRecord(c.exeName);
-        Tool query(QueryCommand(L"--by name"));
+        ToolProcess query(QueryCommand(L"--by name"));
         query.Run();
         EXPECT_EQ(query.ExitCode(), 1u);
         EXPECT_NE(query.Err().find("neither running nor installed"), std::string::npos) << query.Err();
@@ -179,11 +134,11 @@ TEST_F(VarnelQuery, AVarnelThatCannotBeStartedIsReportedWithExitFourAndNothingPo
     const std::wstring text = folder / L"varnel.exe";
     WriteWholeFile(text, "This is a text file, not a program.\r\n");
     WriteServerRecord(text);
-    Tool query(QueryCommand(L"--by name"));
+    ToolProcess query(QueryCommand(L"--by name"));
     query.Run();
     DeleteServerRecord();
     EXPECT_EQ(query.ExitCode(), 4u) << query.Err();
-    EXPECT_NE(query.Err().find(wire::ToUtf8(L"Varnel could not be started from \"" + text + L"\"")), std::string::npos)
+    EXPECT_NE(query.Err().find(CustomPipes::wire::ToUtf8(L"Varnel could not be started from \"" + text + L"\"")), std::string::npos)
         << query.Err();
     EXPECT_LT(query.Seconds(), 5.0);
     EXPECT_TRUE(spy_.Requests().empty());
@@ -193,8 +148,8 @@ TEST_F(VarnelQuery, ClientsStartedTogetherEachGetTheirOwnAnswer) {
     RunningServer server = RunningServer::Start();
     for (int round = 0; round < 20; ++round) {
         SCOPED_TRACE(round);
-        Tool byCode(QueryCommand(L"--by code --code 01016433305000"));
-        Tool bySurname(QueryCommand(L"--by surname --name Ш"));
+        ToolProcess byCode(QueryCommand(L"--by code --code 01016433305000"));
+        ToolProcess bySurname(QueryCommand(L"--by surname --name Ш"));
         byCode.Run();
         bySurname.Run();
         ASSERT_EQ(byCode.ExitCode(), 0u) << byCode.Err();
@@ -206,7 +161,7 @@ TEST_F(VarnelQuery, ClientsStartedTogetherEachGetTheirOwnAnswer) {
 
 TEST_F(VarnelQuery, AmpersandIsRefusedWithTheParsersReasonAndNothingPosted) {
     RunningServer server = RunningServer::Start();
-    Tool query(QueryCommand(L"--by name --name \"Иванов & сыновья\""));
+    ToolProcess query(QueryCommand(L"--by name --name \"Иванов & сыновья\""));
     query.Run();
     EXPECT_EQ(query.ExitCode(), 2u);
     const std::string err = query.Err();
@@ -216,9 +171,35 @@ TEST_F(VarnelQuery, AmpersandIsRefusedWithTheParsersReasonAndNothingPosted) {
     EXPECT_TRUE(spy_.Requests().empty());
 }
 
+TEST_F(VarnelQuery, ARequestFileAServerWouldRefuseIsRefusedAtOnceWithExitTwo) {
+    RunningServer server = RunningServer::Start();
+    ScratchFolder folder(L"refused requests");
+    const std::string declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+    const struct {
+        const wchar_t* file;
+        std::string document;
+        const char* reason;
+    } cases[] = {
+        {L"doctype.xml", declaration + "<!DOCTYPE ParamsForVarnel>\r\n<ParamsForVarnel/>\r\n", "DOCTYPE"},
+        {L"entity.xml", declaration + "<!DOCTYPE p [<!ENTITY e \"x\">]>\r\n<ParamsForVarnel>&e;</ParamsForVarnel>\r\n",
+         "DOCTYPE"},
+        {L"other.xml", declaration + "<Other/>\r\n", "root element is <Other>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(CustomPipes::wire::ToUtf8(c.file));
+        ASSERT_TRUE(WriteWholeFile(folder / c.file, c.document));
+        ToolProcess query(QueryCommand(L"--request \"" + (folder / c.file) + L"\" --timeout 30"));
+        query.Run();
+        EXPECT_EQ(query.ExitCode(), 2u) << query.Err();
+        EXPECT_NE(query.Err().find(c.reason), std::string::npos) << query.Err();
+        EXPECT_LT(query.Seconds(), 5.0) << "the request was sent and its answer waited for";
+    }
+    EXPECT_TRUE(spy_.Requests().empty());
+}
+
 TEST_F(VarnelQuery, ChosenAnswerThatNobodyChoosesTimesOutWithExitThree) {
     RunningServer server = RunningServer::Start();
-    Tool query(QueryCommand(L"--by code --code 01016433305000 --chosen --timeout 2"));
+    ToolProcess query(QueryCommand(L"--by code --code 01016433305000 --chosen --timeout 2"));
     query.Run();
     EXPECT_EQ(query.ExitCode(), 3u) << query.Err();
     EXPECT_NE(query.Err().find("no answer"), std::string::npos) << query.Err();
@@ -228,6 +209,110 @@ TEST_F(VarnelQuery, ChosenAnswerThatNobodyChoosesTimesOutWithExitThree) {
     // The request did go out, and waits for a person at the server's window.
     EXPECT_EQ(spy_.Requests().size(), 1u);
     EXPECT_EQ(OfferedMatches(server.Window()), 1);
+}
+
+TEST_F(VarnelQuery, AnAnswerThatCannotBeWrittenIsReportedWithExitFour) {
+    RunningServer server = RunningServer::Start();
+    // A script's pipe whose reader has gone (on Windows also a full disk): the answer is
+    // lost, and the exit code must say so.
+    ToolProcess closed(QueryCommand(L"--by code --code 01016433305000"), ToolStreams::ClosedOutput());
+    closed.Run();
+    EXPECT_EQ(closed.ExitCode(), 4u) << closed.Err();
+    EXPECT_NE(closed.Err().find("the standard output cannot be written"), std::string::npos) << closed.Err();
+
+    const ScratchFolder folder(L"query-output");
+    ToolProcess nowhere(QueryCommand(L"--by code --code 01016433305000 --output \"" + folder / L"missing\\answer.xml" +
+                                     L"\""));
+    nowhere.Run();
+    EXPECT_EQ(nowhere.ExitCode(), 4u) << nowhere.Err();
+    EXPECT_NE(nowhere.Err().find("cannot be created"), std::string::npos) << nowhere.Err();
+}
+
+namespace {
+
+std::string Utf16Bytes(std::wstring_view text, bool bigEndian) {
+    std::string bytes;
+    for (wchar_t c : text) {
+        const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+std::wstring SaveFile(const ScratchFolder& folder, const wchar_t* name, const std::string& bytes) {
+    const std::wstring path = folder / name;
+    const CustomPipes::UniqueHandle file =
+        CustomPipes::AdoptFileHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    return path;
+}
+
+// The UTF-8 document a request in wire form carries.
+std::string DocumentOf(const std::wstring& requestWithNul) {
+    return CustomPipes::wire::DocumentOfWireText(std::wstring_view(requestWithNul).substr(0, requestWithNul.size() - 1)).value();
+}
+
+}  // namespace
+
+TEST_F(VarnelQuery, ReadsItsRequestFromAPipeOrAUtf16FileAndSaysWhatIsWrongWithOtherText) {
+    const ScratchFolder folder(L"request-files");
+    CustomPipes::SearchRequest byCode = ByCode(L"01016433305000");
+    byCode.address.city = L"Владимирогорск";  // Cyrillic on the way, too
+    // The answer waits for a choice, so the request block is certainly there while the
+    // spy copies it.
+    byCode.answer = CustomPipes::SearchRequest::Answer::ChosenInVarnel;
+    const std::wstring request = BuildSearchRequest(byCode);
+    const std::string document = DocumentOf(request);
+    const std::wstring text = CustomPipes::wire::DecodeUtf8(document);
+
+    struct Read {
+        std::wstring arguments;
+        std::optional<std::string> input;
+    } reads[] = {
+        {L"--request -", document},
+        {L"--request \"" + SaveFile(folder, L"le.xml", "\xFF\xFE" + Utf16Bytes(text, false)) + L"\"", std::nullopt},
+        {L"--request \"" + SaveFile(folder, L"be.xml", "\xFE\xFF" + Utf16Bytes(text, true)) + L"\"", std::nullopt},
+    };
+    for (const Read& read : reads) {
+        SCOPED_TRACE(CustomPipes::wire::ToUtf8(read.arguments));
+        // A fresh server lists nothing until this request comes.
+        StopEveryServer();
+        RunningServer server = RunningServer::Start();
+        spy_.Clear();
+        ToolProcess query(QueryCommand(read.arguments), read.input ? ToolStreams::Input(*read.input) : ToolStreams());
+        if (PumpUntil([&] { return OfferedMatches(server.Window()) == 1; }, 20000)) {
+            EXPECT_EQ(spy_.Requests(), std::vector<std::wstring>{request});
+            ChooseAndSend(server.Window(), 0);
+        }
+        query.Run();
+        EXPECT_EQ(query.ExitCode(), 0u) << query.Err();
+        EXPECT_NE(query.Out().find("<name>Владимирогорский городской суд</name>"), std::string::npos) << query.Out();
+    }
+
+    // UTF-16 without its byte-order mark is said to be what it is, in words.
+    spy_.Clear();
+    ToolProcess noMark(QueryCommand(L"--request \"" + SaveFile(folder, L"no-mark.xml", Utf16Bytes(text, false)) + L"\""));
+    noMark.Run();
+    EXPECT_EQ(noMark.ExitCode(), 2u);
+    const std::string err = noMark.Err();
+    EXPECT_NE(err.find("is not UTF-8 text: the byte at offset 1 is a NUL"), std::string::npos) << err;
+    EXPECT_EQ(err.find('\0'), std::string::npos) << "NUL bytes on standard error";
+
+    // Too long for the block: the length the person wrote, beside the wire's.
+    CustomPipes::SearchRequest longName = byCode;
+    longName.name = std::wstring(4700, L'я');
+    const std::string longDocument = DocumentOf(BuildSearchRequest(longName));
+    const size_t characters = CustomPipes::wire::DecodeUtf8(longDocument).size();
+    ToolProcess tooLong(QueryCommand(L"--request \"" + SaveFile(folder, L"long.xml", longDocument) + L"\""));
+    tooLong.Run();
+    EXPECT_EQ(tooLong.ExitCode(), 2u);
+    EXPECT_NE(tooLong.Err().find("The request is " + std::to_string(characters) + " characters long, " +
+                                 std::to_string(longDocument.size()) + " in wire form"),
+              std::string::npos)
+        << tooLong.Err();
+    EXPECT_TRUE(spy_.Requests().empty());
 }
 
 namespace {
@@ -257,8 +342,8 @@ std::vector<std::string> LinesAfterRequest(const std::vector<std::string>& lines
 }
 
 void PostRequest(uint32_t blockName) {
-    ::PostMessageW(HWND_BROADCAST, CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request),
-                   CustomPipes::kWindowRequestCode, static_cast<LPARAM>(blockName));
+    ::PostMessageW(HWND_BROADCAST, VarnelMessage(CustomPipes::MessageKind::Request), CustomPipes::kWindowRequestCode,
+                   static_cast<LPARAM>(blockName));
 }
 
 }  // namespace
@@ -266,7 +351,7 @@ void PostRequest(uint32_t blockName) {
 TEST(VarnelMonitor, PrintsAnExchangeDecodedAndReportsEachBadBlockInOneLine) {
     StopEveryServer();
     RunningServer server = RunningServer::Start();
-    Tool monitor(L"\"" + WindowsPath(VARNEL_MONITOR_EXE) + L"\"");
+    ToolProcess monitor(L"\"" + WindowsPath(VARNEL_MONITOR_EXE) + L"\"");
     HWND monitorWindow = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (monitorWindow = ::FindWindowW(L"VarnelMonitor", nullptr)) != nullptr; }, 20000));
 
@@ -281,7 +366,7 @@ TEST(VarnelMonitor, PrintsAnExchangeDecodedAndReportsEachBadBlockInOneLine) {
 
     // Then an exchange: the answer waits for a choice, so the request block is
     // certainly there while the monitor reads it.
-    Tool query(QueryCommand(L"--by code --code 01016433305000 --chosen"));
+    ToolProcess query(QueryCommand(L"--by code --code 01016433305000 --chosen"));
     ASSERT_TRUE(PumpUntil([&] { return monitor.Out().find("<AUTO_ANSWER>false</AUTO_ANSWER>") != std::string::npos; },
                           20000))
         << monitor.Out();
@@ -319,4 +404,80 @@ TEST(VarnelMonitor, PrintsAnExchangeDecodedAndReportsEachBadBlockInOneLine) {
     for (const std::string& line : lines) {
         EXPECT_EQ(line.find("\xEF\xBF\xBD"), std::string::npos) << "a replacement character in: " << line;
     }
+}
+
+namespace {
+
+std::wstring MonitorCommand(const std::wstring& arguments = {}) {
+    return L"\"" + WindowsPath(VARNEL_MONITOR_EXE) + L"\"" + arguments;
+}
+
+// The monitor's hidden window once it listens; null when it does not come.
+HWND MonitorWindow() {
+    HWND window = nullptr;
+    PumpUntil([&] { return (window = ::FindWindowW(L"VarnelMonitor", nullptr)) != nullptr; }, 20000);
+    return window;
+}
+
+}  // namespace
+
+TEST(VarnelMonitor, EndsWithAnErrorAtItsNextLineOnceItsOutputIsClosed) {
+    StopEveryServer();
+    ToolProcess monitor(MonitorCommand(), ToolStreams::ClosedOutput());
+    ASSERT_NE(MonitorWindow(), nullptr);
+    PostRequest(4000000002u);  // names no block: one line to write
+    ASSERT_TRUE(monitor.WaitForExit(20000)) << "the monitor runs on with nobody reading it";
+    EXPECT_EQ(monitor.ExitCode(), 4u);
+    EXPECT_NE(monitor.Err().find("the standard output cannot be written"), std::string::npos) << monitor.Err();
+}
+
+TEST(VarnelMonitor, ShowsTheControlCharactersOfABlockAsTheirCodes) {
+    StopEveryServer();
+    ToolProcess monitor(MonitorCommand());
+    const HWND window = MonitorWindow();
+    ASSERT_NE(window, nullptr);
+    // What any process on the desktop can write to fool a person reading the monitor:
+    // backspaces over the text, a terminal's "erase the line", "up a line", a bell.
+    const std::wstring text = L"<request>Real\b\b\b\bFAKE\x1B[2K\x1B[1A\a</request>\r\n\t<tab/>\r\n";
+    const auto block = CustomPipes::NamedBlock::Create(L"4000000004", CustomPipes::kRequestBlockSize);
+    ASSERT_GE(block.UsableBytes(), CustomPipes::kRequestBlockSize);
+    std::memcpy(block.WritableData(), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    PostRequest(4000000004u);
+    ASSERT_TRUE(PumpUntil([&] { return monitor.Out().find("<tab/>") != std::string::npos; }, 20000))
+        << monitor.Out() << monitor.Err();
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    monitor.Run();
+
+    const std::string out = monitor.Out();
+    EXPECT_NE(out.find("\n    <request>Real\\x08\\x08\\x08\\x08FAKE\\x1B[2K\\x1B[1A\\x07</request>\n"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("\n    \t<tab/>\n"), std::string::npos) << "a tab is shown as it is: " << out;
+    for (const char c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') ADD_FAILURE() << "control byte " << int(c);
+    }
+}
+
+TEST(ToolsAtStart, MonitorRefusesAFileAsItsFolderServerPrintsItsUsageAndNamesAnotherCopy) {
+    StopEveryServer();
+    const ScratchFolder folder(L"at-start");
+    const std::wstring file = SaveFile(folder, L"not-a-folder", "x");
+    ToolProcess monitor(MonitorCommand(L" --xml-dir \"" + file + L"\""));
+    ASSERT_TRUE(monitor.WaitForExit(20000)) << "the monitor started with a file for its folder";
+    EXPECT_EQ(monitor.ExitCode(), 4u);
+    EXPECT_NE(monitor.Err().find("is a file, not a folder"), std::string::npos) << monitor.Err();
+
+    ToolProcess help(L"\"" + ServerPath() + L"\" --help");
+    ASSERT_TRUE(help.WaitForExit(20000)) << "--help opened the server's window";
+    EXPECT_EQ(help.ExitCode(), 0u);
+    EXPECT_NE(help.Out().find("Usage: varnel-sample-server.exe"), std::string::npos) << help.Out();
+    EXPECT_FALSE(IsServerRunning());
+
+    // Another copy of the sample server, elsewhere, holds the record.
+    WriteServerRecord(L"C:\\Old tools\\varnel-sample-server.exe");
+    ToolProcess refused(L"\"" + ServerPath() + L"\" --register");
+    refused.Run();
+    DeleteServerRecord();
+    EXPECT_EQ(refused.ExitCode(), 2u);
+    EXPECT_NE(refused.Out().find("another copy of the sample server"), std::string::npos) << refused.Out();
+    EXPECT_NE(refused.Out().find("--force"), std::string::npos) << refused.Out();
 }

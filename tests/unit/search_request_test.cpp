@@ -1,3 +1,4 @@
+#include "raised_error.h"
 #include "program_error.h"
 #include "search_request.h"
 #include "wire_text.h"
@@ -53,35 +54,30 @@ std::wstring DefaultRequest() {
 
 std::vector<std::wstring> Lines(const std::wstring& request) {
     std::vector<std::wstring> lines;
-    for (std::wstring_view line : wire::SplitLines(std::wstring_view(request).substr(0, request.size() - 1))) {
+    for (std::wstring_view line : CustomPipes::wire::SplitLines(std::wstring_view(request).substr(0, request.size() - 1))) {
         lines.emplace_back(line);
     }
     return lines;
 }
 
-std::wstring ErrorOf(const SearchFields& fields) {
-    try {
-        BuildSearchRequest(fields, kCyrillic);
-    } catch (const ProgramError& e) {
-        return e.Text();
-    }
-    return L"(no error)";
+std::wstring ErrorOf(const CustomPipes::SearchRequest& search) {
+    return ErrorTextOf([&] { BuildSearchRequest(search, kCyrillic); });
 }
 
 }  // namespace
 
 TEST(SearchRequest, DefaultPageGivesTheExactRequestText) {
-    EXPECT_EQ(BuildSearchRequest(SearchFields{}, kCyrillic), DefaultRequest());
+    EXPECT_EQ(BuildSearchRequest(CustomPipes::SearchRequest{}, kCyrillic), DefaultRequest());
 }
 
 TEST(SearchRequest, SystemCodePageOfTheTestsIsCyrillic) {
     ASSERT_EQ(::GetACP(), kCyrillic) << "the tests run with LC_ALL=ru_RU.UTF-8";
-    EXPECT_EQ(BuildSearchRequest(SearchFields{}), DefaultRequest());
+    EXPECT_EQ(BuildSearchRequest(CustomPipes::SearchRequest{}), DefaultRequest());
 }
 
 TEST(SearchRequest, InAnsiBytesTheNameIsTheUtf8OfTheTypedLetters) {
-    const std::wstring request = BuildSearchRequest(SearchFields{}, kCyrillic);
-    const std::string bytes = wire::ToAnsiBytes(request, kCyrillic);
+    const std::wstring request = BuildSearchRequest(CustomPipes::SearchRequest{}, kCyrillic);
+    const std::string bytes = CustomPipes::wire::ToAnsiBytes(request, kCyrillic);
     EXPECT_NE(bytes.find("<name>\xD0\xB2\xD0\xBB\xD0\xB0\xD0\xB4\xD0\xB8\xD0\xBC\xD0\xB8\xD1\x80</name>\r\n"),
               std::string::npos);
     EXPECT_EQ(bytes.back(), '\0');
@@ -89,15 +85,15 @@ TEST(SearchRequest, InAnsiBytesTheNameIsTheUtf8OfTheTypedLetters) {
 }
 
 TEST(SearchRequest, EveryFieldLandsInItsOwnElement) {
-    SearchFields f;
-    f.Edit1 = L"subj1";
-    f.Edit2 = L"rayon2";
-    f.Edit3 = L"city3";
-    f.Edit4 = L"np4";
-    f.Edit5 = L"street5";
-    f.Edit6 = L"600000";
-    f.Edit7 = L"01016433305000";
-    f.Edit8 = L"name8";
+    CustomPipes::SearchRequest f;
+    f.address.subject = L"subj1";
+    f.address.district = L"rayon2";
+    f.address.city = L"city3";
+    f.address.settlement = L"np4";
+    f.address.street = L"street5";
+    f.address.index = L"600000";
+    f.code = L"01016433305000";
+    f.name = L"name8";
     const std::vector<std::wstring> lines = Lines(BuildSearchRequest(f, kCyrillic));
     ASSERT_EQ(lines.size(), 30u);
     EXPECT_EQ(lines[3], L"    <lang>Russian</lang>");
@@ -111,88 +107,68 @@ TEST(SearchRequest, EveryFieldLandsInItsOwnElement) {
     EXPECT_EQ(lines[27], L"    <name>name8</name>");
 }
 
-TEST(SearchRequest, RadioButtonsChooseWhichSectionIsUsed) {
-    SearchFields byName;
-    byName.RadioButton4 = false;
-    byName.RadioButton5 = true;
+TEST(SearchRequest, WhatIsSearchedByChoosesWhichSectionIsUsed) {
+    CustomPipes::SearchRequest byName;
+    byName.by = CustomPipes::SearchRequest::By::Name;
     std::vector<std::wstring> lines = Lines(BuildSearchRequest(byName, kCyrillic));
     EXPECT_EQ(lines[6], L"    <use>no</use>");
     EXPECT_EQ(lines[20], L"    <use>no</use>");
     EXPECT_EQ(lines[25], L"    <use>yes</use>");
 
-    SearchFields byCode;
-    byCode.RadioButton4 = false;
-    byCode.RadioButton6 = true;
+    CustomPipes::SearchRequest byCode;
+    byCode.by = CustomPipes::SearchRequest::By::Code;
     lines = Lines(BuildSearchRequest(byCode, kCyrillic));
     EXPECT_EQ(lines[6], L"    <use>no</use>");
     EXPECT_EQ(lines[20], L"    <use>yes</use>");
     EXPECT_EQ(lines[25], L"    <use>no</use>");
-
-    SearchFields none;
-    none.RadioButton4 = false;
-    lines = Lines(BuildSearchRequest(none, kCyrillic));
-    EXPECT_EQ(lines[6], L"    <use>no</use>");
-    EXPECT_EQ(lines[20], L"    <use>no</use>");
-    EXPECT_EQ(lines[25], L"    <use>no</use>");
 }
 
-TEST(SearchRequest, RadioGroupsChooseTheirLinesAndAnOutOfRangeIndexOmitsThem) {
-    SearchFields second;
-    second.RadioGroup1 = 1;
-    second.RadioGroup2 = 1;
-    second.RadioGroup3 = 1;
+TEST(SearchRequest, AnswerModeAddressKindAndNameKindChooseTheirLines) {
+    CustomPipes::SearchRequest second;
+    second.answer = CustomPipes::SearchRequest::Answer::ChosenInVarnel;
+    second.addressOf = CustomPipes::SearchRequest::AddressOf::Respondent;
+    second.nameOf = CustomPipes::SearchRequest::NameOf::OfficialSurname;
     std::vector<std::wstring> lines = Lines(BuildSearchRequest(second, kCyrillic));
     ASSERT_EQ(lines.size(), 30u);
     EXPECT_EQ(lines[16], L"    <AUTO_ANSWER>false</AUTO_ANSWER>");
     EXPECT_EQ(lines[17], L"    <typesearch>AddressOfObject</typesearch>");
     EXPECT_EQ(lines[26], L"    <typename>FamilyOfMan</typename>");
-
-    SearchFields outOfRange;
-    outOfRange.RadioGroup1 = -1;
-    outOfRange.RadioGroup2 = 2;
-    outOfRange.RadioGroup3 = -1;
-    lines = Lines(BuildSearchRequest(outOfRange, kCyrillic));
-    ASSERT_EQ(lines.size(), 28u);
-    EXPECT_EQ(lines[16], L"    <AUTO_ANSWER>false</AUTO_ANSWER>");
-    EXPECT_EQ(lines[17], L"  </Adress>");
-    EXPECT_EQ(lines[24], L"    <use>no</use>");
-    EXPECT_EQ(lines[25], L"    <name>" + std::wstring(kVladimirOnTheWire) + L"</name>");
 }
 
 TEST(SearchRequest, AllFieldsEmptyStillPassesTheCheck) {
-    SearchFields empty;
-    empty.ComboBox1.clear();
-    empty.Edit8.clear();
+    CustomPipes::SearchRequest empty;
+    empty.language.clear();
+    empty.name.clear();
     const std::vector<std::wstring> lines = Lines(BuildSearchRequest(empty, kCyrillic));
     EXPECT_EQ(lines[3], L"    <lang></lang>");
     EXPECT_EQ(lines[27], L"    <name></name>");
 }
 
 TEST(SearchRequest, IsDeterministic) {
-    SearchFields f;
-    f.Edit3 = L"Москва";
+    CustomPipes::SearchRequest f;
+    f.address.city = L"Москва";
     EXPECT_EQ(BuildSearchRequest(f, kCyrillic), BuildSearchRequest(f, kCyrillic));
 }
 
 TEST(SearchRequest, MarkupCharactersInAValueFailTheCheckWithReasonLineAndSource) {
-    SearchFields amp;
-    amp.Edit1 = L"Кировский & Ко";  // line 10, <subj>
+    CustomPipes::SearchRequest amp;
+    amp.address.subject = L"Кировский & Ко";  // line 10, <subj>
     const std::wstring ampError = ErrorOf(amp);
     EXPECT_EQ(ampError, L"not well-formed (invalid token)\r\nLine: 10\r\n    <subj>Кировский & Ко</subj>");
 
-    SearchFields less;
-    less.Edit8 = L"a<b";
+    CustomPipes::SearchRequest less;
+    less.name = L"a<b";
     const std::wstring lessError = ErrorOf(less);
     EXPECT_NE(lessError.find(L"\r\nLine: 28\r\n    <name>a<b</name>"), std::wstring::npos) << lessError;
 
-    SearchFields greater;
-    greater.Edit8 = L"a>b";
+    CustomPipes::SearchRequest greater;
+    greater.name = L"a>b";
     EXPECT_NO_THROW(BuildSearchRequest(greater, kCyrillic));
 }
 
 TEST(SearchRequest, SourceLineOfAnErrorIsCutAtFortyCharacters) {
-    SearchFields f;
-    f.Edit5 = L"улица & " + std::wstring(60, L'ж');
+    CustomPipes::SearchRequest f;
+    f.address.street = L"улица & " + std::wstring(60, L'ж');
     const std::wstring error = ErrorOf(f);
     const std::wstring expectedSource = L"    <Street>улица & " + std::wstring(20, L'ж');
     ASSERT_EQ(expectedSource.size(), 40u);
@@ -200,43 +176,43 @@ TEST(SearchRequest, SourceLineOfAnErrorIsCutAtFortyCharacters) {
 }
 
 TEST(SearchRequest, ControlCharactersAndLoneSurrogatesAreRefused) {
-    SearchFields control;
-    control.Edit2 = L"a\x01" L"b";
+    CustomPipes::SearchRequest control;
+    control.address.district = L"a\x01" L"b";
     EXPECT_NE(ErrorOf(control).find(L"Line: 11"), std::wstring::npos);
 
-    SearchFields lone;
-    lone.Edit8 = L"ab\xD800";
+    CustomPipes::SearchRequest lone;
+    lone.name = L"ab\xD800";
     EXPECT_EQ(ErrorOf(lone), L"«Наименование / Фамилия»: the text holds a lone UTF-16 surrogate at character 3 "
                              L"and cannot be sent");
 
-    SearchFields pair;
-    pair.Edit8 = L"\U0001F600";
+    CustomPipes::SearchRequest pair;
+    pair.name = L"\U0001F600";
     const std::vector<std::wstring> lines = Lines(BuildSearchRequest(pair, kCyrillic));
-    EXPECT_EQ(wire::DecodeUtf8(wire::ToAnsiBytes(lines[27], kCyrillic)), L"    <name>\U0001F600</name>");
+    EXPECT_EQ(CustomPipes::wire::DecodeUtf8(CustomPipes::wire::ToAnsiBytes(lines[27], kCyrillic)), L"    <name>\U0001F600</name>");
 }
 
 TEST(SearchRequest, UndefinedByteOf1251InTheLetterIRoundTrips) {
     // "И" is D0 98 in UTF-8, and 1251 leaves 0x98 undefined.
-    SearchFields f;
-    f.Edit8 = L"ИВАНОВ";
+    CustomPipes::SearchRequest f;
+    f.name = L"ИВАНОВ";
     const std::vector<std::wstring> lines = Lines(BuildSearchRequest(f, kCyrillic));
-    const std::string bytes = wire::ToAnsiBytes(lines[27], kCyrillic);
+    const std::string bytes = CustomPipes::wire::ToAnsiBytes(lines[27], kCyrillic);
     EXPECT_EQ(bytes, "    <name>\xD0\x98\xD0\x92\xD0\x90\xD0\x9D\xD0\x9E\xD0\x92</name>");
-    EXPECT_EQ(wire::DecodeUtf8(bytes), L"    <name>ИВАНОВ</name>");
+    EXPECT_EQ(CustomPipes::wire::DecodeUtf8(bytes), L"    <name>ИВАНОВ</name>");
 }
 
 TEST(SearchRequest, MultiByteCodePageCarriesAsciiAndRefusesOtherText) {
     constexpr UINT kJapanese = 932;
-    SearchFields ascii;
-    ascii.Edit8 = L"Ivanov";
+    CustomPipes::SearchRequest ascii;
+    ascii.name = L"Ivanov";
     const std::vector<std::wstring> lines = Lines(BuildSearchRequest(ascii, kJapanese));
     EXPECT_EQ(lines[27], L"    <name>Ivanov</name>");
 
-    SearchFields cyrillic;  // the default "владимир"
+    CustomPipes::SearchRequest cyrillic;  // the default "владимир"
     try {
         BuildSearchRequest(cyrillic, kJapanese);
         FAIL() << "no error";
-    } catch (const ProgramError& e) {
+    } catch (const CustomPipes::ProgramError& e) {
         EXPECT_NE(e.Text().find(L"«Наименование / Фамилия»"), std::wstring::npos);
         EXPECT_NE(e.Text().find(L"932"), std::wstring::npos);
     }

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-using wire::DecodeLines;
-using wire::DecodeUtf8;
-using wire::SplitLines;
+using CustomPipes::wire::DecodeLines;
+using CustomPipes::wire::DecodeUtf8;
+using CustomPipes::wire::SplitLines;
 
 namespace {
 
@@ -45,8 +45,8 @@ TEST(WireText, Utf8DecodingReplacesEachMalformedSequence) {
 TEST(WireText, EncodingThenAnsiBytesGivesUtf8UnderEverySingleByteCodePage) {
     const std::wstring text = L"Суд ИЖ № 5 — «ё» \U0001F600 café";
     for (UINT cp : {1251u, 1252u, 866u}) {
-        const std::wstring encoded = wire::EncodeValue(text, cp);
-        EXPECT_EQ(wire::ToAnsiBytes(encoded, cp), wire::ToUtf8(text)) << cp;
+        const std::wstring encoded = CustomPipes::wire::EncodeValue(text, cp);
+        EXPECT_EQ(CustomPipes::wire::ToAnsiBytes(encoded, cp), CustomPipes::wire::ToUtf8(text)) << cp;
         EXPECT_EQ(DecodeLines(encoded, cp), Lines{text}) << cp;
     }
 }
@@ -63,23 +63,23 @@ TEST(WireText, JoinedLinesAreTheLinesWithCrLfBetween) {
         const std::vector<std::wstring> lines = DecodeLines(text, 1251);
         std::wstring joined;
         for (size_t i = 0; i < lines.size(); ++i) joined += (i ? L"\r\n" : L"") + lines[i];
-        EXPECT_EQ(wire::DecodeLinesJoined(text, 1251), joined) << ::testing::PrintToString(std::wstring(text));
+        EXPECT_EQ(CustomPipes::wire::DecodeLinesJoined(text, 1251), joined) << ::testing::PrintToString(std::wstring(text));
     }
 }
 
 TEST(WireText, TextUpToNulStopsAtTheFirstNulOrTheEndOfTheBytes) {
     const wchar_t withNul[] = L"ab\0cd";
-    EXPECT_EQ(wire::TextUpToNul(withNul, sizeof withNul), L"ab");
+    EXPECT_EQ(CustomPipes::wire::TextUpToNul(withNul, sizeof withNul), L"ab");
     const wchar_t noNul[] = {L'x', L'y', L'z'};
-    EXPECT_EQ(wire::TextUpToNul(noNul, sizeof noNul), L"xyz");
-    EXPECT_EQ(wire::TextUpToNul(noNul, 5), L"xy");  // an odd byte count drops the half character
-    EXPECT_EQ(wire::TextUpToNul(noNul, 0), L"");
+    EXPECT_EQ(CustomPipes::wire::TextUpToNul(noNul, sizeof noNul), L"xyz");
+    EXPECT_EQ(CustomPipes::wire::TextUpToNul(noNul, 5), L"xy");  // an odd byte count drops the half character
+    EXPECT_EQ(CustomPipes::wire::TextUpToNul(noNul, 0), L"");
 }
 
 TEST(WireText, LoneSurrogatesAreFound) {
-    EXPECT_EQ(wire::FindLoneSurrogate(L"ab"), std::nullopt);
-    EXPECT_EQ(wire::FindLoneSurrogate(L"a\xD83D\xDE00"), std::nullopt);
-    EXPECT_EQ(wire::FindLoneSurrogate(L"a\xD83D"), 1u);
-    EXPECT_EQ(wire::FindLoneSurrogate(L"\xDE00\xD83D"), 0u);
-    EXPECT_EQ(wire::FindLoneSurrogate(L"a\xD83D" L"b"), 1u);
+    EXPECT_EQ(CustomPipes::wire::FindLoneSurrogate(L"ab"), std::nullopt);
+    EXPECT_EQ(CustomPipes::wire::FindLoneSurrogate(L"a\xD83D\xDE00"), std::nullopt);
+    EXPECT_EQ(CustomPipes::wire::FindLoneSurrogate(L"a\xD83D"), 1u);
+    EXPECT_EQ(CustomPipes::wire::FindLoneSurrogate(L"\xDE00\xD83D"), 0u);
+    EXPECT_EQ(CustomPipes::wire::FindLoneSurrogate(L"a\xD83D" L"b"), 1u);
 }

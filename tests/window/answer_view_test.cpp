@@ -17,7 +17,7 @@ std::wstring WireText(const std::vector<std::wstring>& lines, const std::wstring
     std::wstring text;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i > 0) text += terminator;
-        text += wire::EncodeValue(lines[i]);
+        text += CustomPipes::wire::EncodeValue(lines[i]);
     }
     if (finalTerminator) text += terminator;
     return text;
@@ -75,7 +75,7 @@ TEST_F(AnswerView, ALastLineWithOrWithoutItsLineBreakGivesTheSameLines) {
 }
 
 TEST_F(AnswerView, LoneCarriageReturnsAndLineFeedsEndLinesToo) {
-    PutText(*block_, wire::EncodeValue(L"один") + L"\r" + wire::EncodeValue(L"два") + L"\n\r" + L"x");
+    PutText(*block_, CustomPipes::wire::EncodeValue(L"один") + L"\r" + CustomPipes::wire::EncodeValue(L"два") + L"\n\r" + L"x");
     PostDataReady();
     EXPECT_EQ(gui::TextOf(memo_), L"один\r\nдва\r\n\r\nx");
 }

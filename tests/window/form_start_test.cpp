@@ -343,7 +343,7 @@ TEST_F(FormStart, CreatesARequestBlockOf16384WritableBytesNamedByTheWindowHandle
     EXPECT_EQ(Characters(block)[0], L'x');
     EXPECT_EQ(Characters(block)[8191], L'y');
     // The block is exactly 16384 bytes: a larger view does not fit.
-    UniqueMapView tooLarge(::MapViewOfFile(block.Mapping(), FILE_MAP_WRITE, 0, 0, CustomPipes::kRequestBlockSize + 1));
+    CustomPipes::UniqueMapView tooLarge(::MapViewOfFile(block.Mapping(), FILE_MAP_WRITE, 0, 0, CustomPipes::kRequestBlockSize + 1));
     EXPECT_FALSE(tooLarge);
 }
 

@@ -2,7 +2,7 @@
 // reaches the request block, and nothing else happens.
 #include "error_text.h"
 #include "gui_test_support.h"
-#include "program_error.h"
+#include "raised_error.h"
 #include "search_request.h"
 
 using namespace ControlId;
@@ -10,11 +10,11 @@ using namespace ControlId;
 namespace {
 
 // The request built in this process from the page's fields, as Varnel will read it.
-std::wstring ExpectedRequest(const SearchFields& fields) { return BuildSearchRequest(fields); }
+std::wstring ExpectedRequest(const CustomPipes::SearchRequest& fields) { return BuildSearchRequest(fields); }
 
-SearchFields WithName(std::wstring name) {
-    SearchFields fields;
-    fields.Edit8 = std::move(name);
+CustomPipes::SearchRequest WithName(std::wstring name) {
+    CustomPipes::SearchRequest fields;
+    fields.name = std::move(name);
     return fields;
 }
 
@@ -39,7 +39,7 @@ protected:
 
 TEST_F(SendButton, WritesThePagesRequestWithItsNulIntoTheBlock) {
     Press();
-    const std::wstring request = ExpectedRequest(SearchFields{});
+    const std::wstring request = ExpectedRequest(CustomPipes::SearchRequest{});
     EXPECT_EQ(Prefix(block_, request.size()), request);
     EXPECT_EQ(Characters(block_)[request.size()], L'#') << "nothing is written after the NUL";
 }
@@ -60,20 +60,19 @@ TEST_F(SendButton, TakesEveryFieldOfPageOne) {
     ASSERT_FALSE(gui::IsChecked(demo_.Control(RadioButton4))) << "the radio buttons exclude each other";
     Press();
 
-    SearchFields fields;
-    fields.Edit1 = L"Владимирская обл.";
-    fields.Edit2 = L"Суздальский";
-    fields.Edit3 = L"Суздаль";
-    fields.Edit4 = L"Кидекша";
-    fields.Edit5 = L"Ленина";
-    fields.Edit6 = L"601293";
-    fields.Edit7 = L"33RS0001";
-    fields.Edit8 = L"Иванов";
-    fields.RadioButton4 = false;
-    fields.RadioButton6 = true;
-    fields.RadioGroup1 = 1;
-    fields.RadioGroup2 = 1;
-    fields.RadioGroup3 = 1;
+    CustomPipes::SearchRequest fields;
+    fields.address.subject = L"Владимирская обл.";
+    fields.address.district = L"Суздальский";
+    fields.address.city = L"Суздаль";
+    fields.address.settlement = L"Кидекша";
+    fields.address.street = L"Ленина";
+    fields.address.index = L"601293";
+    fields.code = L"33RS0001";
+    fields.name = L"Иванов";
+    fields.by = CustomPipes::SearchRequest::By::Code;
+    fields.answer = CustomPipes::SearchRequest::Answer::ChosenInVarnel;
+    fields.addressOf = CustomPipes::SearchRequest::AddressOf::Respondent;
+    fields.nameOf = CustomPipes::SearchRequest::NameOf::OfficialSurname;
     const std::wstring request = ExpectedRequest(fields);
     EXPECT_EQ(Prefix(block_, request.size()), request);
 }
@@ -81,7 +80,7 @@ TEST_F(SendButton, TakesEveryFieldOfPageOne) {
 TEST_F(SendButton, TwoPressesLeaveOneCompleteRequest) {
     Press();
     Press();
-    const std::wstring request = ExpectedRequest(SearchFields{});
+    const std::wstring request = ExpectedRequest(CustomPipes::SearchRequest{});
     EXPECT_EQ(Prefix(block_, request.size()), request);
     EXPECT_EQ(Characters(block_)[request.size()], L'#') << "the second request is not appended";
 }
@@ -128,13 +127,9 @@ TEST_F(SendButton, ARequestThatIsNotWellFormedGoesToTheErrorDisplayAndNothingIsW
     const HWND box = demo_.WaitForMessageBox(kTitle);
     ASSERT_NE(box, nullptr);
 
-    std::wstring expected;
-    try {
-        BuildSearchRequest(WithName(L"a & b"));
-    } catch (const ProgramError& e) {
-        expected = ErrorDisplayText(e.Text());
-    }
-    ASSERT_FALSE(expected.empty());
+    const std::wstring raised = ErrorTextOf([] { BuildSearchRequest(WithName(L"a & b")); }, {});
+    ASSERT_FALSE(raised.empty());
+    const std::wstring expected = ErrorDisplayText(raised);
     EXPECT_EQ(gui::MessageBoxText(box), expected);
     EXPECT_EQ(::GetWindow(box, GW_OWNER), demo_.MainWindow()) << "owned by the active window";
     const auto buttons = gui::MessageBoxButtons(box);

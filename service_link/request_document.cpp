@@ -1,6 +1,7 @@
 #include "request_document.h"
 
 #include "program_error.h"
+#include "utf16.h"
 #include "wire_text.h"
 
 #include "xml_parser.h"
@@ -8,11 +9,33 @@
 #include <string>
 #include <vector>
 
-namespace sample_server {
+namespace CustomPipes {
 
 namespace {
 
 constexpr std::string_view kRoot = "ParamsForVarnel";
+
+// Line `number` (from 1) of the document, with the same line ends as expat counts.
+std::string_view SourceLine(std::string_view document, unsigned long number) {
+    size_t start = 0;
+    for (unsigned long line = 1; line < number && start < document.size(); ++line) {
+        const size_t end = document.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) return {};
+        start = end + (document.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    const size_t end = document.find_first_of("\r\n", start);
+    return document.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+// The first `count` characters, never splitting a surrogate pair.
+std::wstring FirstCharacters(const std::wstring& text, size_t count) {
+    size_t units = 0;
+    for (size_t chars = 0; chars < count && units < text.size(); ++chars) {
+        units += (IsHighSurrogate(text[units]) && units + 1 < text.size()) ? 2 : 1;
+    }
+    return text.substr(0, units);
+}
+
 
 class RequestReader {
 public:
@@ -30,7 +53,7 @@ public:
     }
 
     const std::wstring& Refusal() const { return refusal_; }
-    ParsedRequest& Result() { return request_; }
+    RequestDocument& Result() { return request_; }
 
 private:
     static RequestReader& Self(void* data) { return *static_cast<RequestReader*>(data); }
@@ -88,7 +111,7 @@ private:
     }
 
     std::wstring* FieldAt(const std::string& path) {
-        ParsedRequest& r = request_;
+        RequestDocument& r = request_;
         if (path == "Locality/lang") return &r.lang;
         if (path == "Adress/index") return &r.index;
         if (path == "Adress/subj") return &r.subj;
@@ -108,7 +131,7 @@ private:
     }
 
     XML_Parser parser_;
-    ParsedRequest request_;
+    RequestDocument request_;
     std::vector<std::string> path_;
     std::string text_;
     std::wstring refusal_;
@@ -116,21 +139,42 @@ private:
 
 }  // namespace
 
-ParsedRequest ParseRequestDocument(std::string_view documentBytes) {
-    // The declaration names the encoding.
-    const CustomPipes::UniqueXmlParser parser = CustomPipes::CreateXmlParser();
-    RequestReader reader(parser.get());
+UniqueXmlParser CreateXmlParser(const char* encoding) {
+    UniqueXmlParser parser(XML_ParserCreate(encoding));
+    if (!parser) throw ProgramError(L"The XML parser could not be created (out of memory)");
+    return parser;
+}
 
+std::variant<RequestDocument, RequestDocumentFault> ReadRequestDocument(std::string_view documentBytes) {
+    const UniqueXmlParser parser = CreateXmlParser();
+    RequestReader reader(parser.get());
     const XML_Status status =
         XML_Parse(parser.get(), documentBytes.data(), static_cast<int>(documentBytes.size()), XML_TRUE);
-    const std::wstring line = std::to_wstring(XML_GetCurrentLineNumber(parser.get()));
-    if (!reader.Refusal().empty()) throw ProgramError(L"Request refused: " + reader.Refusal() + L" (line " + line + L")");
+    const unsigned long line = XML_GetCurrentLineNumber(parser.get());
+    if (!reader.Refusal().empty()) return RequestDocumentFault{RequestDocumentFault::Kind::Refused, reader.Refusal(), line};
     if (status != XML_STATUS_OK) {
-        throw ProgramError(L"The request is not well-formed XML: " +
-                           wire::DecodeUtf8(XML_ErrorString(XML_GetErrorCode(parser.get()))) + L" (line " + line +
-                           L")");
+        return RequestDocumentFault{RequestDocumentFault::Kind::Malformed,
+                                    wire::DecodeUtf8(XML_ErrorString(XML_GetErrorCode(parser.get()))), line};
     }
     return std::move(reader.Result());
 }
 
-}  // namespace sample_server
+RequestDocument ParseRequestDocument(std::string_view documentBytes) {
+    auto read = ReadRequestDocument(documentBytes);
+    if (auto* document = std::get_if<RequestDocument>(&read)) return std::move(*document);
+    const auto& fault = std::get<RequestDocumentFault>(read);
+    const std::wstring where = L" (line " + std::to_wstring(fault.line) + L")";
+    if (fault.kind == RequestDocumentFault::Kind::Refused) throw ProgramError(L"Request refused: " + fault.reason + where);
+    throw ProgramError(L"The request is not well-formed XML: " + fault.reason + where);
+}
+
+void CheckWellFormed(std::string_view documentBytes) {
+    const auto read = ReadRequestDocument(documentBytes);
+    const auto* fault = std::get_if<RequestDocumentFault>(&read);
+    if (!fault) return;
+    const std::wstring source = wire::DecodeUtf8(SourceLine(documentBytes, fault->line));
+    throw ProgramError(fault->reason + L"\r\nLine: " + std::to_wstring(fault->line) + L"\r\n" +
+                       FirstCharacters(source, 40));
+}
+
+}  // namespace CustomPipes
