@@ -40,23 +40,25 @@ HRESULT NewText(const std::wstring& text, BSTR* out) {
 // What the properties read before anything is set: a new search's options, the
 // window's defaults that varnel_search_new starts from.
 std::map<std::wstring, std::wstring> DefaultOptions() {
-    const SearchFields fields;
-    const wchar_t* by = fields.RadioButton6   ? L"code"
-                        : !fields.RadioButton5 ? L"address"
-                        : fields.RadioGroup3   ? L"surname"
-                                               : L"name";
+    using Search = CustomPipes::SearchRequest;
+    const Search search;
+    const bool surname = search.nameOf == Search::NameOf::OfficialSurname;
+    const wchar_t* by = search.by == Search::By::Code      ? L"code"
+                        : search.by == Search::By::Address ? L"address"
+                        : surname                          ? L"surname"
+                                                           : L"name";
     return {
         {L"by", by},
-        {L"name", fields.Edit8},
-        {L"code", fields.Edit7},
-        {L"subject", fields.Edit1},
-        {L"district", fields.Edit2},
-        {L"city", fields.Edit3},
-        {L"settlement", fields.Edit4},
-        {L"street", fields.Edit5},
-        {L"index", fields.Edit6},
-        {L"defendant", fields.RadioGroup2 ? L"1" : L"0"},
-        {L"chosen", fields.RadioGroup1 ? L"1" : L"0"},
+        {L"name", search.name},
+        {L"code", search.code},
+        {L"subject", search.address.subject},
+        {L"district", search.address.district},
+        {L"city", search.address.city},
+        {L"settlement", search.address.settlement},
+        {L"street", search.address.street},
+        {L"index", search.address.index},
+        {L"defendant", search.addressOf == Search::AddressOf::Respondent ? L"1" : L"0"},
+        {L"chosen", search.answer == Search::Answer::ChosenInVarnel ? L"1" : L"0"},
     };
 }
 

@@ -124,7 +124,7 @@ LSTATUS WriteKey(HKEY root, const Key& key) {
         status != ERROR_SUCCESS) {
         return status;
     }
-    const UniqueHkey owned(raw);
+    const CustomPipes::UniqueHkey owned(raw);
     for (const Value& value : key.values) {
         const auto bytes = static_cast<DWORD>((value.data.size() + 1) * sizeof(wchar_t));
         if (const LSTATUS status = ::RegSetValueExW(raw, value.name, 0, REG_SZ,
@@ -152,7 +152,7 @@ bool KeyExists(HKEY root, const std::wstring& path, REGSAM view) {
 bool HasSubkeys(HKEY root, const std::wstring& path) {
     HKEY raw = nullptr;
     if (::RegOpenKeyExW(root, (kClasses + path).c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
-    const UniqueHkey owned(raw);
+    const CustomPipes::UniqueHkey owned(raw);
     DWORD subkeys = 0;
     return ::RegQueryInfoKeyW(raw, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
                               nullptr, nullptr) == ERROR_SUCCESS &&
