@@ -4,8 +4,9 @@
 # Varnel.Client as an integrator meets it, in the tests' Wine session against the
 # sample server: DLL registered with the regsvr32 of SYSTEM_FOLDER (system32 for x64,
 # syswow64 for x86), the scripts client_test.LANGUAGE (vbs, js) run by that folder's
-# cscript, their answers set beside varnel-query's for the same options; then the
-# registry after each way of registering and unregistering.
+# cscript, their answers set beside varnel-query's for the same options, and the
+# examples of docs/library.md for the same languages; then the registry after each way
+# of registering and unregistering.
 #
 # Wine 8's CreateObject does not see classes under HKEY_CURRENT_USER\Software\Classes
 # (Windows merges them in), so the scripts run on the machine registration and the
@@ -114,6 +115,27 @@ for language in "${languages[@]}"; do
   done
 done
 
+# The examples of docs/library.md for the same script hosts, as they stand there.
+example() { # HEADING FENCE: the first code block after the heading
+  awk -v heading="$1" -v fence="$2" '
+    $0 == heading { found = 1; next }
+    found && $0 == fence { inside = 1; next }
+    inside && $0 == "```" { exit }
+    inside { print }' "$root/docs/library.md"
+}
+declare -A example_heading=([vbs]='#### VBScript' [js]='#### JScript')
+declare -A example_fence=([vbs]='```vb' [js]='```js')
+declare -A example_prints=([vbs]='<by>name</by>' [js]='Владимирогорский городской суд')
+for language in "${languages[@]}"; do
+  script=$work/example.$language
+  example "${example_heading[$language]}" "${example_fence[$language]}" | iconv -f UTF-8 -t CP1251 >"$script"
+  [ -s "$script" ] || { say_fail "docs/library.md has no $language example"; continue; }
+  "$run" "$sysdir\\cscript.exe" //nologo "$(win "$script")" >"$work/example-$language.out" 2>&1 ||
+    say_fail "the $language example of docs/library.md exited with an error"
+  iconv -f CP866 -t UTF-8 "$work/example-$language.out" | grep -qF "${example_prints[$language]}" ||
+    say_fail "the $language example of docs/library.md did not print ${example_prints[$language]}: $(head -c 300 "$work/example-$language.out")"
+done
+
 regsvr32 /u || say_fail "regsvr32 /u exited with an error"
 expect_keys absent "$machine" "after regsvr32 /u"
 
@@ -128,5 +150,5 @@ server=$(default_value "$user\\CLSID\\$clsid\\InprocServer32")
 regsvr32 /u /n /i:user || say_fail "regsvr32 /u /n /i:user exited with an error"
 expect_keys absent "$user" "after regsvr32 /u /n /i:user"
 
-[ -z "$fail" ] && echo "Varnel.Client ($system): ${languages[*]} through cscript answer as varnel-query does; registered and unregistered for the machine and for the user"
+[ -z "$fail" ] && echo "Varnel.Client ($system): ${languages[*]} through cscript answer as varnel-query does, the examples of docs/library.md run; registered and unregistered for the machine and for the user"
 [ -z "$fail" ]
