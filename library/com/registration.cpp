@@ -143,9 +143,9 @@ LSTATUS DeleteTree(HKEY root, const std::wstring& path) {
 
 bool KeyExists(HKEY root, const std::wstring& path, REGSAM view) {
     HKEY raw = nullptr;
-    if (::RegOpenKeyExW(root, (kClasses + path).c_str(), 0, KEY_READ | view, &raw) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(raw);
-    return true;
+    const LSTATUS status = ::RegOpenKeyExW(root, (kClasses + path).c_str(), 0, KEY_READ | view, &raw);
+    const CustomPipes::UniqueHkey owned(raw);
+    return status == ERROR_SUCCESS;
 }
 
 // Whether a key has subkeys left.
