@@ -87,6 +87,14 @@ regsvr32 || say_fail "regsvr32 $dll_win exited with an error"
 expect_keys present "$machine" "after regsvr32"
 server=$(default_value "$machine\\CLSID\\$clsid\\InprocServer32")
 [ "$server" = "$dll_win" ] || say_fail "InprocServer32 is \"$server\", not \"$dll_win\""
+# The names the keys carry are read from the type library the DLL embeds: its help
+# strings are there for early-bound hosts.
+help_of() { grep -A2 "uuid(${1:1:36})" "$root/library/com/varnel_client.idl" | sed -n 's/.*helpstring("\(.*\)").*/\1/p'; }
+for key in "$machine\\Varnel.Client=$clsid" "$machine\\TypeLib\\$libid\\1.0=$libid"; do
+  shown=$(default_value "${key%=*}")
+  [ -n "$shown" ] && [ "$shown" = "$(help_of "${key#*=}")" ] ||
+    say_fail "${key%=*} is named \"$shown\", not the help string of ${key#*=} in the IDL"
+done
 
 same_lines() { diff <(sed '$a\' "$1" | tr -d '\r') <(sed '$a\' "$2" | tr -d '\r') >/dev/null; }
 for language in "${languages[@]}"; do
