@@ -23,6 +23,8 @@ rm -rf "$work"
 mkdir -p "$work"
 fail=
 say_fail() { echo "FAIL: $*"; fail=1; }
+# shellcheck source=../support/doc_example.sh
+. "$root/tests/support/doc_example.sh"
 # Wine sees this machine's files on drive Z:. (Output of Wine programs goes to files:
 # a pipe can be held open by Wine's background processes long after the program ends.)
 win() { local path=${1//\//\\}; echo "Z:$path"; }
@@ -61,17 +63,19 @@ expect_keys() { # present|absent CLASSES_ROOT WHEN
     fi
   done
 }
-stop_servers() { "$run" taskkill /f /im varnel-sample-server.exe >/dev/null 2>&1 || true; }
+sample_server=$(win "$build/sample_server/varnel-sample-server.exe")
+# Nothing of this test is left for the next: no class, no server, no record of it.
 clean_up() {
   regsvr32 /u || true
   regsvr32 /u /n /i:user || true
-  stop_servers
+  "$run" taskkill /f /im varnel-sample-server.exe >/dev/null 2>&1 || true
+  "$run" "$sample_server" --unregister >/dev/null 2>&1 || true
 }
 trap clean_up EXIT
 clean_up
 
 # The sample server as Varnel, and varnel-query's answers to compare with.
-"$run" "$(win "$build/sample_server/varnel-sample-server.exe")" --register --force >"$work/register.log" 2>&1 ||
+"$run" "$sample_server" --register --force >"$work/register.log" 2>&1 ||
   { echo "FAIL: the sample server could not be registered"; cat "$work/register.log"; exit 1; }
 query() { # NAME OPTIONS...
   local name=$1
@@ -124,19 +128,12 @@ for language in "${languages[@]}"; do
 done
 
 # The examples of docs/library.md for the same script hosts, as they stand there.
-example() { # HEADING FENCE: the first code block after the heading
-  awk -v heading="$1" -v fence="$2" '
-    $0 == heading { found = 1; next }
-    found && $0 == fence { inside = 1; next }
-    inside && $0 == "```" { exit }
-    inside { print }' "$root/docs/library.md"
-}
 declare -A example_heading=([vbs]='#### VBScript' [js]='#### JScript')
 declare -A example_fence=([vbs]='```vb' [js]='```js')
 declare -A example_prints=([vbs]='<by>name</by>' [js]='Владимирогорский городской суд')
 for language in "${languages[@]}"; do
   script=$work/example.$language
-  example "${example_heading[$language]}" "${example_fence[$language]}" | iconv -f UTF-8 -t CP1251 >"$script"
+  doc_example "$root/docs/library.md" "${example_fence[$language]}" "${example_heading[$language]}" | iconv -f UTF-8 -t CP1251 >"$script"
   [ -s "$script" ] || { say_fail "docs/library.md has no $language example"; continue; }
   "$run" "$sysdir\\cscript.exe" //nologo "$(win "$script")" >"$work/example-$language.out" 2>&1 ||
     say_fail "the $language example of docs/library.md exited with an error"

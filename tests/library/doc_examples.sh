@@ -12,11 +12,10 @@ run() { "$build/wine-run" "$@"; }
 fail=
 say_fail() { echo "FAIL: $*"; fail=1; }
 
+# shellcheck source=../support/doc_example.sh
+. "$root/tests/support/doc_example.sh"
 # The first fenced block of the document in LANGUAGE.
-example() { # LANGUAGE
-  awk -v fence="\`\`\`$1" '$0 == fence { inside = 1; next } inside && /^```/ { exit } inside { print }' \
-    "$root/docs/library.md"
-}
+example() { doc_example "$root/docs/library.md" "\`\`\`$1"; } # LANGUAGE
 example c >"$work/c/search.c"
 example pascal >"$work/delphi/VarnelSearch.dpr"
 [ -s "$work/c/search.c" ] || say_fail "docs/library.md has no C example"
