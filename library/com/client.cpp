@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cwchar>
+#include <iterator>
 #include <new>
 
 namespace com {

@@ -31,7 +31,7 @@ else()
     NO_CMAKE_FIND_ROOT_PATH REQUIRED)
   find_path(VARNEL_STDOLE2_DIR stdole2.tlb
     PATHS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows /usr/lib/i386-linux-gnu/wine/i386-windows
-          /usr/lib/wine/x86_64-windows /usr/lib/wine/i386-windows
+          /usr/lib/wine/x86_64-windows /usr/lib/wine/i386-windows "$ENV{SystemRoot}/System32"
     NO_CMAKE_FIND_ROOT_PATH REQUIRED)
   set(widl ${VARNEL_WIDL} --win${com_bits} -I${VARNEL_IDL_INCLUDE_DIR} -L${VARNEL_STDOLE2_DIR})
   add_custom_command(OUTPUT ${com_made}

@@ -10,10 +10,13 @@
 // in the 64-bit one, so both can be registered side by side. The ProgIDs and the
 // TypeLib key are shared by the two views (the type library keeps one path per
 // platform under it): they are removed only when the other bitness is not registered.
-#include "server.h"
 #include "handles.h"
+#include "server.h"
 #include "varnel_client.h"
 
+#include <iterator>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
