@@ -26,6 +26,8 @@ example pascal >"$work/delphi/VarnelSearch.dpr"
 server=$build/sample_server/varnel-sample-server.exe
 stop_server() { run taskkill /f /im varnel-sample-server.exe >/dev/null 2>&1 || true; sleep 1; }
 run "$server" --register --force >/dev/null
+# The tests after this one expect no record of the sample server: leave none.
+trap 'stop_server; run "$server" --unregister --force >/dev/null 2>&1 || true' EXIT
 run "$build/tools/varnel-query.exe" --by code --code 01016433305000 >"$work/expected.txt"
 grep -q '<code>01016433305000</code>' "$work/expected.txt" || say_fail "varnel-query gave no answer: $(cat "$work/expected.txt")"
 stop_server
