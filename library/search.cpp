@@ -79,10 +79,8 @@ int VarnelSearch::Run(unsigned timeoutMs) {
     request = CustomPipes::wire::DecodeLinesJoined(CustomPipes::wire::TextUpToNul(wire.data(), wire.size() * sizeof(wchar_t)));
 
     const CustomPipes::ExchangeResult result = library::RunExchange(wire, timeoutMs);
-    if (result.outcome == CustomPipes::ExchangeOutcome::Answered) {
-        answer = CustomPipes::wire::DecodeLinesJoined(result.answer);
-    } else {
-        error = tools::OneLine(result.reason);
-    }
+    // A failed run may bring a text too: an answer that may be cut, kept to be looked into.
+    answer = CustomPipes::wire::DecodeLinesJoined(result.answer);
+    if (result.outcome != CustomPipes::ExchangeOutcome::Answered) error = tools::OneLine(result.reason);
     return static_cast<int>(result.outcome);
 }

@@ -73,7 +73,7 @@ VarnelSearch* VARNEL_CALL varnel_search_new(void) {
 void VARNEL_CALL varnel_search_free(VarnelSearch* search) { delete search; }
 
 int VARNEL_CALL varnel_search_set(VarnelSearch* search, const wchar_t* option, const wchar_t* value) {
-    if (!search) return VARNEL_FAILED;
+    if (!search) return VARNEL_REFUSED;  // no search to set; nothing to keep a reason in
     try {
         search->error.clear();
         search->Set(Text(option), Text(value));
@@ -84,7 +84,7 @@ int VARNEL_CALL varnel_search_set(VarnelSearch* search, const wchar_t* option, c
 }
 
 int VARNEL_CALL varnel_search_run(VarnelSearch* search, unsigned timeoutMs) {
-    if (!search) return VARNEL_FAILED;
+    if (!search) return VARNEL_REFUSED;  // refused before anything was sent
     try {
         return search->Run(timeoutMs);
     } catch (...) {
@@ -106,6 +106,7 @@ int VARNEL_CALL varnel_launch(const wchar_t* switchName, const wchar_t* value) {
         if (!which) return VARNEL_REFUSED;
         const std::wstring path = CustomPipes::LookUpServerExecutable();
         if (!CustomPipes::IsExistingFile(path)) return VARNEL_NOT_INSTALLED;
+        if (CustomPipes::RunsElevated()) return VARNEL_FAILED;  // what the record names is not started elevated
         return CustomPipes::StartWithArguments(path, CustomPipes::LaunchArguments(*which, Text(value))) ? VARNEL_OK
                                                                                                        : VARNEL_FAILED;
     } catch (...) {

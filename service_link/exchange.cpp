@@ -31,6 +31,17 @@ DWORD MillisecondsUntil(Clock::time_point deadline) {
 
 ExchangeResult Outcome(ExchangeOutcome outcome, std::wstring reason) { return {outcome, {}, std::move(reason)}; }
 
+// The answer read out of Varnel's block. One with no NUL in all of the block may have
+// been cut (an answer that did not fit, or another program's bytes): a failure, whose
+// text is kept for whoever looks into it.
+ExchangeResult AnswerOutcome(std::wstring answer) {
+    const ServiceEntry& varnel = CatalogueEntry(Service::Varnel);
+    if (answer.size() < varnel.answerBlockSize / sizeof(wchar_t)) return {ExchangeOutcome::Answered, std::move(answer), {}};
+    return {ExchangeOutcome::Failed, std::move(answer),
+            L"Varnel's answer fills its whole answer block \"" + std::wstring(varnel.answerBlockName) + L"\" (" +
+                std::to_wstring(varnel.answerBlockSize) + L" bytes) with no NUL to end it, so it may be cut"};
+}
+
 constexpr const wchar_t* kWindowClass = L"VarnelExchangeClient";
 
 }  // namespace
@@ -40,11 +51,29 @@ struct ExchangeClient::State {
     RequestBlock block;
 };
 
+namespace {
+
+// A hidden window and the request block named after it. A block of that name made first
+// by another program is not used: another window gets another name. The last block
+// that failed keeps its reason, which the run reports.
+void MakeWindowAndBlock(HWND& window, RequestBlock& block) {
+    constexpr int kAttempts = 4;
+    for (int attempt = 1;; ++attempt) {
+        window = CreateHiddenTopLevelWindow(kWindowClass);
+        block = RequestBlock::CreateFor(window);
+        if (!block.TakenByAnother() || attempt == kAttempts) return;
+        // Given up at once: its end is no reason for the thread's loop to quit.
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcW));
+        ::DestroyWindow(window);
+    }
+}
+
+}  // namespace
+
 ExchangeClient::ExchangeClient() : state_(std::make_unique<State>()) {
     RegisterServiceMessages();
-    state_->window = CreateHiddenTopLevelWindow(kWindowClass);
+    MakeWindowAndBlock(state_->window, state_->block);
     AcceptFromAnyProcess(state_->window, ServiceMessage(Service::Varnel, MessageKind::DataReady));
-    state_->block = RequestBlock::CreateFor(state_->window);
 }
 
 ExchangeClient::~ExchangeClient() {
@@ -83,6 +112,7 @@ ExchangeResult ExchangeClient::Run(const std::wstring& request, DWORD timeoutMs,
         start.wait = StartWait::UntilReady;
         start.maxWaitMs = std::min(kServerStartWaitMs, timeoutMs);
         start.inServerFolder = true;
+        start.refuseStartWhenElevated = true;
         start.starting = starting;
         if (!EnsureServerAndNotify(state_->window, kWindowRequestCode, start)) {
             return Outcome(ExchangeOutcome::NotInstalled,
@@ -108,7 +138,7 @@ ExchangeResult ExchangeClient::WaitForAnswer(std::chrono::steady_clock::time_poi
                                        std::wstring(CatalogueEntry(Service::Varnel).answerBlockName) +
                                        L"\" cannot be read");
                 }
-                return {ExchangeOutcome::Answered, std::move(*answer), {}};
+                return AnswerOutcome(std::move(*answer));
             }
             // Another client's answer, and everything else, is none of this exchange's business.
             if (message.message != dataReady) ::DispatchMessageW(&message);

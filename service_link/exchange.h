@@ -25,7 +25,9 @@ enum class ExchangeOutcome : int {
 
 struct ExchangeResult {
     ExchangeOutcome outcome = ExchangeOutcome::Failed;
-    std::wstring answer;  // the answer block's wire text up to its NUL (decode with wire::DecodeLines)
+    // The answer block's wire text up to its NUL (decode with wire::DecodeLines). Also
+    // with Failed when the text fills the whole block with no NUL: it may be cut.
+    std::wstring answer;
     std::wstring reason;  // for every outcome but Answered: one or more sentences, no program name
 };
 

@@ -59,6 +59,7 @@ NamedBlock NamedBlock::Create(const std::wstring& name, uint32_t size, DWORD pro
         block.failedCall_ = L"CreateFileMapping";
         return block;
     }
+    block.existed_ = ::GetLastError() == ERROR_ALREADY_EXISTS;
     // A block of that name that existed is used as it is; one smaller than size cannot
     // be mapped at size.
     block.Map(FILE_MAP_WRITE, size);

@@ -37,6 +37,8 @@ public:
                                   SECURITY_ATTRIBUTES* security = nullptr);
 
     bool IsMapped() const noexcept { return view_ != nullptr; }
+    // Create found a block of the name already there, made by this or another program.
+    bool Existed() const noexcept { return existed_; }
     const void* Data() const noexcept { return view_.get(); }
     void* WritableData() const noexcept { return access_ == Access::Write ? view_.get() : nullptr; }
     HANDLE Mapping() const noexcept { return mapping_.get(); }
@@ -58,6 +60,7 @@ private:
     UniqueMapView view_;
     Access access_ = Access::Read;
     size_t usable_ = 0;
+    bool existed_ = false;
     DWORD error_ = 0;
     const wchar_t* failedCall_ = L"";
 };

@@ -19,16 +19,34 @@ size_t CharactersOfUtf8(std::string_view bytes) {
         std::count_if(bytes.begin(), bytes.end(), [](char b) { return (static_cast<unsigned char>(b) & 0xC0) != 0x80; }));
 }
 
+// A block of the name exists, also when this program may not open it.
+bool BlockExists(const std::wstring& name) {
+    if (UniqueHandle(::OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()))) return true;
+    return ::GetLastError() == ERROR_ACCESS_DENIED;
+}
+
 }  // namespace
 
 RequestBlock RequestBlock::CreateFor(HWND window) {
     RequestBlock request;
     // Varnel of the same user must be able to open it, also when this client runs elevated.
     UserAndSystemAccess access;
+    const std::wstring name = RequestBlockName(window);
     try {
-        request.block_ =
-            NamedBlock::CreateWhole(L"The request block", RequestBlockName(window), kRequestBlockSize, access.Attributes());
-        request.failure_.clear();
+        // Looked for first: a block made smaller or reserved would fail the making below
+        // with a reason that does not say who made it.
+        if (!BlockExists(name)) {
+            NamedBlock block = NamedBlock::CreateWhole(L"The request block", name, kRequestBlockSize, access.Attributes());
+            if (!block.Existed()) {
+                request.block_ = std::move(block);
+                request.failure_.clear();
+                return request;
+            }
+        }
+        request.taken_ = true;
+        request.failure_ = L"The request block \"" + name +
+                           L"\" was there before this program made it: another program made it, and no request is "
+                           L"written into another program's block, so no request can be sent";
     } catch (const ProgramError& e) {
         request.failure_ = e.Text() + L", so no request can be sent";
     }

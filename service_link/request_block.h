@@ -14,11 +14,17 @@ class RequestBlock {
 public:
     RequestBlock() = default;
 
-    // Creates (or opens, when it exists) the block of 16384 bytes named after window and
-    // maps all of it writable. A failure is not raised here but kept: Write reports it.
+    // Creates the block of 16384 bytes named after window and maps all of it writable.
+    // A block of that name that exists already was made by another program (window
+    // handles can be guessed), with its security and its handle: it is not used. A
+    // failure is not raised here but kept: Write reports it.
     static RequestBlock CreateFor(HWND window);
 
     bool IsMapped() const noexcept { return failure_.empty(); }
+
+    // Another program made a block of the window's name first: a client that can make
+    // a new window tries again with it.
+    bool TakenByAnother() const noexcept { return taken_; }
 
     // Raises ProgramError naming both lengths when request (ending with its NUL) has
     // more than 8191 characters before the NUL.
@@ -34,6 +40,7 @@ public:
 
 private:
     NamedBlock block_;
+    bool taken_ = false;
     std::wstring failure_ = L"There is no request block, so no request can be sent";
 };
 

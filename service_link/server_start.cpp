@@ -62,6 +62,24 @@ void StartServer(const std::wstring& path, const ServerStartOptions& options) {
 
 }  // namespace
 
+bool RunsElevated() {
+    wchar_t treated[2];
+    if (::GetEnvironmentVariableW(L"VARNEL_TREAT_AS_ELEVATED", treated, 2) > 0) return true;
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    const UniqueHandle owned(token);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated != 0;
+}
+
+std::wstring ElevatedStartRefusal() {
+    return L"Varnel is not running, and this program runs elevated (as administrator): it does not start what the "
+           L"current user's installation record names, which any program of that user can change; start Varnel "
+           L"first";
+}
+
 bool IsServerRunning() {
     // Synchronize access is enough to learn that the mutex exists; refused access
     // (Varnel runs with higher rights than this program) means it exists too.
@@ -80,6 +98,7 @@ bool EnsureServerAndNotify(HWND clientWindow, uint16_t code, const ServerStartOp
     } else {
         const std::wstring path = LookUpServerExecutable();
         if (!IsExistingFile(path)) return false;
+        if (options.refuseStartWhenElevated && RunsElevated()) throw ProgramError(ElevatedStartRefusal());
         StartServer(path, options);
     }
     // Varnel names the request block by lParam (see RequestBlockName).

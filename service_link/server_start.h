@@ -34,8 +34,21 @@ enum class StartWait {
     UntilReady,
 };
 
+// True when this process runs elevated (its token says so). An elevated process that
+// starts what the current user's record names starts, elevated, whatever any program of
+// that user wrote there. A non-empty environment variable VARNEL_TREAT_AS_ELEVATED makes
+// it true as well, so that the tests see that behaviour where no process can be
+// elevated (under Wine): it can make a program stricter, never less strict.
+bool RunsElevated();
+
+// Why an elevated program does not start Varnel from the record: what a person reads.
+std::wstring ElevatedStartRefusal();
+
 struct ServerStartOptions {
     StartWait wait = StartWait::Fixed;
+    // Varnel not running and this process elevated: nothing is started, ProgramError
+    // says ElevatedStartRefusal (varnel-query and varnel.dll).
+    bool refuseStartWhenElevated = false;
     DWORD maxWaitMs = kServerStartWaitMs;
     // Start Varnel in its own folder rather than this program's current one, so that a
     // Varnel started from a script's temporary folder does not hold that folder.

@@ -158,9 +158,11 @@ Exit codes (each failure with a one-line reason on standard error):
      multi-byte ANSI code page, a DOCTYPE, an entity or another root element
      than <ParamsForVarnel>; nothing was sent
   3  no answer within the timeout
-  4  any other failure (Varnel could not be started; the answer could not be
-     written: a closed pipe, a full disk; a registry value of the wrong type;
-     no request block)
+  4  any other failure (Varnel could not be started, or is not running while
+     varnel-query runs elevated; an answer that fills Varnel's whole block
+     with no end, which may be cut: it is printed all the same; the answer
+     could not be written: a closed pipe, a full disk; a registry value of the
+     wrong type; no request block)
 )";
 }
 

@@ -12,6 +12,17 @@ namespace {
 
 using tools::QueryExit;
 
+// The answer's lines, each ended by a newline, to --output's file or standard output.
+void WriteAnswer(const std::wstring& answer, const tools::QueryOptions& options) {
+    std::wstring text;
+    for (const std::wstring& line : CustomPipes::wire::DecodeLines(answer)) text += line + L"\n";
+    if (options.outputFile) {
+        tools::WriteUtf8File(*options.outputFile, text);
+    } else {
+        tools::WriteOutput(text);
+    }
+}
+
 // The whole run; failure is what a CustomPipes::ProgramError means at the stage reached.
 QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) {
     failure = QueryExit::Refused;
@@ -35,16 +46,14 @@ QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) 
     };
     const CustomPipes::ExchangeResult result =
         client.Run(request, static_cast<DWORD>(options.timeoutSeconds * 1000), sayStarting);
+    // An answer that may be cut is still written where the answer goes, to be looked
+    // into; the exit code says it is not whole.
+    if (result.outcome == CustomPipes::ExchangeOutcome::Answered || !result.answer.empty()) {
+        WriteAnswer(result.answer, options);
+    }
     if (result.outcome != CustomPipes::ExchangeOutcome::Answered) {
         tools::WriteErrorLine(L"varnel-query: " + tools::OneLine(result.reason));
         return static_cast<QueryExit>(result.outcome);
-    }
-    std::wstring text;
-    for (const std::wstring& line : CustomPipes::wire::DecodeLines(result.answer)) text += line + L"\n";
-    if (options.outputFile) {
-        tools::WriteUtf8File(*options.outputFile, text);
-    } else {
-        tools::WriteOutput(text);
     }
     return QueryExit::Answered;
 }

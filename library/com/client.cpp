@@ -2,6 +2,7 @@
 
 #include "query_options.h"
 #include "search_request.h"
+#include "server_start.h"
 #include "server.h"
 
 #include <cmath>
@@ -31,6 +32,10 @@ HRESULT ErrorOf(int result) {
 
 // A BSTR may be NULL, which means "".
 std::wstring Text(BSTR value) { return value ? std::wstring(value, ::SysStringLen(value)) : std::wstring(); }
+
+// A BSTR counts its characters and may hold a NUL; the C interface's texts end at one.
+bool HoldsNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
+std::wstring NulRefusal() { return L" cannot hold a NUL character, which no request or command line carries"; }
 
 HRESULT NewText(const std::wstring& text, BSTR* out) {
     if (!out) return E_POINTER;
@@ -63,9 +68,13 @@ std::map<std::wstring, std::wstring> DefaultOptions() {
     };
 }
 
+// The shortest text that reads back as seconds: 86400.0001 is not shown as "86400".
 std::wstring SecondsText(double seconds) {
-    wchar_t text[64];
-    std::swprintf(text, std::size(text), L"%g", seconds);
+    wchar_t text[64] = L"";
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::swprintf(text, std::size(text), L"%.*g", digits, seconds);
+        if (std::wcstod(text, nullptr) == seconds) break;
+    }
     return text;
 }
 
@@ -201,10 +210,7 @@ HRESULT Client::PutFlag(const wchar_t* option, VARIANT_BOOL value) {
 }
 
 HRESULT Client::Set(const wchar_t* option, const std::wstring& value) {
-    if (value.find(L'\0') != std::wstring::npos) {
-        return Raise(static_cast<HRESULT>(varnelErrRefused),
-                     std::wstring(option) + L" cannot hold a NUL character, which no request carries");
-    }
+    if (HoldsNul(value)) return Raise(ErrorOf(VARNEL_REFUSED), option + NulRefusal());
     if (varnel_search_set(search_.get(), option, value.c_str()) != VARNEL_OK) {
         return Raise(ErrorOf(VARNEL_REFUSED), varnel_search_error(search_.get()));
     }
@@ -255,7 +261,7 @@ HRESULT Client::Search(BSTR* answer) {
 HRESULT Client::SearchRequest(BSTR request, BSTR* answer) {
     try {
         const std::wstring document = Text(request);
-        if (document.empty() || document.find(L'\0') != std::wstring::npos) {
+        if (document.empty() || HoldsNul(document)) {
             return Raise(ErrorOf(VARNEL_REFUSED), document.empty()
                                                       ? L"SearchRequest takes a request document, not an empty text"
                                                       : L"the request document holds a NUL character");
@@ -273,15 +279,24 @@ HRESULT Client::SearchRequest(BSTR request, BSTR* answer) {
 
 HRESULT Client::Launch(BSTR switchName, BSTR value) {
     try {
-        const std::wstring name = Text(switchName);
-        switch (varnel_launch(name.c_str(), Text(value).c_str())) {
+        const std::wstring name = Text(switchName), text = Text(value);
+        // Refused as the properties refuse it, not cut at the NUL.
+        if (const wchar_t* holding = HoldsNul(name) ? L"switchName" : HoldsNul(text) ? L"value" : nullptr) {
+            return Raise(ErrorOf(VARNEL_REFUSED), L"Launch's " + std::wstring(holding) + NulRefusal());
+        }
+        switch (varnel_launch(name.c_str(), text.c_str())) {
         case VARNEL_OK: return S_OK;
         case VARNEL_NOT_INSTALLED:
             return Raise(ErrorOf(VARNEL_NOT_INSTALLED),
                          L"Varnel is not installed (no installation record, or no file at its path); nothing was started");
         case VARNEL_REFUSED:
             return Raise(ErrorOf(VARNEL_REFUSED), L"Launch takes the switch name a, i or f, not \"" + name + L"\"");
-        default: return Raise(ErrorOf(VARNEL_FAILED), L"Varnel could not be started");
+        default:
+            return Raise(ErrorOf(VARNEL_FAILED), CustomPipes::RunsElevated()
+                                                     ? L"Launch runs elevated (as administrator): it does not start "
+                                                       L"what the current user's installation record names, which "
+                                                       L"any program of that user can change"
+                                                     : L"Varnel could not be started");
         }
     } catch (const std::bad_alloc&) {
         return Raise(E_OUTOFMEMORY, L"out of memory");
