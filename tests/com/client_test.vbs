@@ -69,6 +69,19 @@ Check InStr(Err.Description, "no answer") > 0, "chosen: Err.Description is " & E
 Check elapsed >= 1.9 And elapsed < 5, "chosen: the error came after " & elapsed & " s, not after the 2 s timeout"
 Check client.Chosen, "Chosen reads False after it was set"
 Err.Clear
+
+' A timeout out of range is named as it was given, not rounded into range.
+client.TimeoutSeconds = 86400.0001
+Check Err.Number = varnelErrRefused, "TimeoutSeconds = 86400.0001: Err.Number is " & Hex(Err.Number)
+Check InStr(Err.Description, "not 86400.0001") > 0, "TimeoutSeconds = 86400.0001: " & Err.Description
+Check client.TimeoutSeconds = 2, "TimeoutSeconds changed to " & client.TimeoutSeconds & " by a refused value"
+Err.Clear
+
+' Launch refuses a NUL as the properties do, rather than cutting the text there.
+client.Launch "a", "x" & Chr(0) & "y"
+Check Err.Number = varnelErrRefused, "Launch with a NUL: Err.Number is " & Hex(Err.Number)
+Check InStr(Err.Description, "NUL") > 0, "Launch with a NUL: " & Err.Description
+Err.Clear
 On Error GoTo 0
 
 WScript.Echo "done"

@@ -4,6 +4,8 @@
 // talks to the 64-bit sample server and varnel-query.
 #include "registry_fixture.h"
 #include "sample_server_driver.h"
+#include "scratch_folder.h"
+#include "tool_process.h"
 #include "varnel_library.h"
 
 #include <gtest/gtest.h>
@@ -176,6 +178,10 @@ TEST_F(VarnelDll, RefusalsAreTwoWithVarnelQuerysReasonAndNothingIsSent) {
     EXPECT_EQ(search.Set(L"name", L"районный"), 0);
     EXPECT_EQ(search.Error(), L"");
     EXPECT_EQ(search.Run(0), 2);
+    // No search at all is refused as the header says, without a reason to keep.
+    EXPECT_EQ(library.searchSet(nullptr, L"by", L"code"), 2);
+    EXPECT_EQ(library.searchRun(nullptr, 1000), 2);
+    EXPECT_EQ(std::wstring(library.searchError(nullptr)), L"");
 
     EXPECT_EQ(requests.CountAfter(300), 0) << "a refused request was announced";
 }
@@ -307,6 +313,63 @@ TEST_F(VarnelDll, ColdRunAnswersWellUnderEightSeconds) {
     EXPECT_NE(search.Answer().find(L"<by>code</by>"), std::wstring::npos);
     EXPECT_LT(seconds, 4.0);
     RecordProperty("cold_run_ms", static_cast<int>(seconds * 1000));
+}
+
+// Another program (or a Varnel whose answer did not fit) fills "Varnel2" to its last
+// byte with no NUL: that answer may be cut. The library and varnel-query fail with 4
+// and say so, and keep the text where it can be looked into.
+TEST_F(VarnelDll, AnAnswerFillingVarnelsWholeBlockWithNoEndIsFourWithItsTextKept) {
+    RunningServer server = RunningServer::Start();
+    VarnelLibrary library(LibraryPath());
+    NoticeListener requests({VarnelMessage(CustomPipes::MessageKind::Request)}, NoticeListener::Thread::Own);
+    const std::wstring whole = L"<VarnelAnswer>" + std::wstring(32768 - 14, L'x');
+    const auto answerTheNextRequest = [&](int seen) {
+        HeldThread held(server.Window());  // the server's own answer comes after this one, if ever
+        if (requests.WaitFor(seen + 1, 10000) > seen) AnswerAsAnotherProgram(whole, requests.Notices()[seen].lParam);
+    };
+
+    LibrarySearch search(library);
+    ASSERT_EQ(SetAll(search, kByCode), 0);
+    std::thread run([&] { EXPECT_EQ(search.Run(10000), 4) << CustomPipes::wire::ToUtf8(search.Error()); });
+    answerTheNextRequest(0);
+    run.join();
+    EXPECT_NE(search.Error().find(L"fills its whole answer block \"Varnel2\" (65536 bytes) with no NUL"), std::wstring::npos)
+        << CustomPipes::wire::ToUtf8(search.Error());
+    EXPECT_EQ(search.Answer(), whole);
+
+    const ScratchFolder folder(L"cut answer");
+    ToolProcess query(L"\"" + WindowsPath(VARNEL_QUERY_EXE) + L"\" " + kByCode.arguments + L" --output \"" +
+                      (folder / L"answer.xml") + L"\"");
+    answerTheNextRequest(1);
+    query.Run();
+    EXPECT_EQ(query.ExitCode(), 4u) << query.Err();
+    EXPECT_EQ(query.Err(), "varnel-query: " + CustomPipes::wire::ToUtf8(search.Error()) + "\n");
+    EXPECT_EQ(ReadWholeFile(folder / L"answer.xml"), CustomPipes::wire::ToUtf8(whole) + "\n");
+}
+
+// An elevated host does not start what the per-user record names (any program of the
+// user can write it); a running Varnel is searched as before. The environment variable
+// makes the library and varnel-query take this process for an elevated one.
+TEST_F(VarnelDll, AnElevatedCallerDoesNotStartVarnelFromTheUserRecord) {
+    struct Elevated {
+        Elevated() { ::SetEnvironmentVariableW(L"VARNEL_TREAT_AS_ELEVATED", L"1"); }
+        ~Elevated() { ::SetEnvironmentVariableW(L"VARNEL_TREAT_AS_ELEVATED", nullptr); }
+    } elevated;
+    VarnelLibrary library(LibraryPath());
+    LibrarySearch search(library);
+    ASSERT_EQ(SetAll(search, kByCode), 0);
+    EXPECT_EQ(search.Run(10000), 4);
+    EXPECT_NE(search.Error().find(L"runs elevated"), std::wstring::npos) << CustomPipes::wire::ToUtf8(search.Error());
+    EXPECT_NE(search.Error().find(L"start Varnel first"), std::wstring::npos) << CustomPipes::wire::ToUtf8(search.Error());
+    const ProcessOutput printed = VarnelQuery(kByCode.arguments);
+    EXPECT_EQ(printed.exitCode, 4u);
+    EXPECT_EQ(printed.output, "varnel-query: " + CustomPipes::wire::ToUtf8(search.Error()) + "\n");
+    EXPECT_EQ(library.launch(L"i", L"01016433305000"), 4);
+    EXPECT_FALSE(IsServerRunning()) << "an elevated caller started what the record names";
+
+    RunningServer server = RunningServer::Start();
+    EXPECT_EQ(search.Run(10000), 0) << CustomPipes::wire::ToUtf8(search.Error());
+    EXPECT_EQ(VarnelQuery(kByCode.arguments).exitCode, 0u);
 }
 
 #ifdef VARNEL_X86_SAMPLE_SERVER_EXE

@@ -1,14 +1,18 @@
 #include "blocks.h"
+#include "exchange.h"
 #include "handles.h"
 #include "program_error.h"
 #include "protocol.h"
+#include "registry_fixture.h"
 #include "request_block.h"
 
 #include <gtest/gtest.h>
 
 #include <aclapi.h>
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,15 +120,71 @@ TEST(RequestBlock, Takes8191CharactersAndRefuses8192WithoutWriting) {
     EXPECT_EQ(Prefix(peer, 8192), std::wstring(8192, L'#'));
 }
 
-TEST(RequestBlock, AnExistingBlockOfTheNameIsUsed) {
+// Window handles can be guessed: a block of the name that another program made first
+// (with its own security, and a handle of its own to it) is never written into.
+TEST(RequestBlock, ABlockOfTheNameMadeFirstByAnotherProgramIsNeverWrittenInto) {
     const std::wstring name = RequestBlockName(FakeWindow(0x7A110004));
     const auto existing = CustomPipes::NamedBlock::Create(name, CustomPipes::kRequestBlockSize);
     ASSERT_TRUE(existing.IsMapped());
+    std::memset(existing.WritableData(), 0x23, CustomPipes::kRequestBlockSize);
     CustomPipes::RequestBlock block = CustomPipes::RequestBlock::CreateFor(FakeWindow(0x7A110004));
-    ASSERT_TRUE(block.IsMapped());
-    block.Write(Request(3, L'e'));
-    const auto peer = OpenRequestBlock(FakeWindow(0x7A110004));
-    EXPECT_EQ(Prefix(peer, 4), Request(3, L'e'));
+    EXPECT_FALSE(block.IsMapped());
+    EXPECT_TRUE(block.TakenByAnother());
+    try {
+        block.Write(Request(3, L'e'));
+        FAIL() << "a request was written into another program's block";
+    } catch (const CustomPipes::ProgramError& e) {
+        EXPECT_NE(e.Text().find(L"\"" + name + L"\" was there before"), std::wstring::npos) << std::string(e.what());
+    }
+    EXPECT_EQ(static_cast<const unsigned char*>(existing.Data())[0], 0x23);
+}
+
+namespace {
+
+// Plays a program that watches for a client's hidden window and makes a block of its
+// name before the client does (a hook on this thread sees the window made).
+struct BlockTakenInAdvance {
+    static inline HWND window = nullptr;
+    static inline std::optional<CustomPipes::NamedBlock> block;
+
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        wchar_t className[64] = L"";
+        const HWND made = reinterpret_cast<HWND>(wParam);
+        if (code == HCBT_CREATEWND && !window && ::GetClassNameW(made, className, 64) &&
+            std::wstring(className) == L"VarnelExchangeClient") {
+            window = made;
+            block = CustomPipes::NamedBlock::Create(RequestBlockName(made), CustomPipes::kRequestBlockSize);
+            std::memset(block->WritableData(), 0x23, CustomPipes::kRequestBlockSize);
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
+
+}  // namespace
+
+// A client with a hidden window of its own, as varnel-query and varnel.dll are, makes
+// another window and another block, and sends from those.
+TEST(RequestBlock, AClientFindingItsBlockMadeByAnotherProgramMakesAnotherWindowAndBlock) {
+    DeleteServerRecord();  // the run sends to nobody
+    const HHOOK hook = ::SetWindowsHookExW(WH_CBT, &BlockTakenInAdvance::Hook, nullptr, ::GetCurrentThreadId());
+    ASSERT_TRUE(hook);
+    std::optional<CustomPipes::ExchangeClient> client;
+    client.emplace();
+    ::UnhookWindowsHookEx(hook);
+    ASSERT_TRUE(BlockTakenInAdvance::window) << "no hidden window of the client was seen";
+    ASSERT_TRUE(BlockTakenInAdvance::block->IsMapped());
+    EXPECT_NE(client->Window(), BlockTakenInAdvance::window);
+    EXPECT_FALSE(::IsWindow(BlockTakenInAdvance::window));
+
+    // Whatever the run comes to (Varnel is not installed here), the request is written
+    // into the client's own block, and not one byte of the other program's changes.
+    client->Run(Request(5, L'q'), 1000);
+    const auto own = OpenRequestBlock(client->Window());
+    EXPECT_EQ(Prefix(own, 6), Request(5, L'q'));
+    const auto* taken = static_cast<const unsigned char*>(BlockTakenInAdvance::block->Data());
+    EXPECT_EQ(std::count(taken, taken + CustomPipes::kRequestBlockSize, 0x23), CustomPipes::kRequestBlockSize);
+    client.reset();
+    BlockTakenInAdvance::block.reset();
 }
 
 TEST(RequestBlock, WithoutABlockWritingRaisesAClearErrorAndWritesNothing) {

@@ -91,6 +91,41 @@ private:
     HWND window_ = nullptr;
 };
 
+// Holds a program's window thread still (the sample server's, say): what is posted to
+// its windows waits in its queue until Resume. Throws std::runtime_error when it cannot.
+class HeldThread {
+public:
+    explicit HeldThread(HWND window)
+        : thread_(::OpenThread(THREAD_SUSPEND_RESUME, FALSE, ::GetWindowThreadProcessId(window, nullptr))) {
+        if (!thread_ || ::SuspendThread(thread_.get()) == static_cast<DWORD>(-1)) {
+            throw std::runtime_error("the window's thread could not be held");
+        }
+    }
+    ~HeldThread() { Resume(); }
+    HeldThread(const HeldThread&) = delete;
+    HeldThread& operator=(const HeldThread&) = delete;
+
+    void Resume() {
+        if (thread_) ::ResumeThread(thread_.get());
+        thread_.reset();
+    }
+
+private:
+    CustomPipes::UniqueHandle thread_;
+};
+
+// Plays another program that fills "Varnel2" with text, no NUL added, and announces it
+// to the client whose window value is client.
+inline void AnswerAsAnotherProgram(const std::wstring& text, LPARAM client) {
+    const CustomPipes::NamedBlock block = CustomPipes::NamedBlock::Open(L"Varnel2", CustomPipes::NamedBlock::Access::Write);
+    if (!block.IsMapped() || block.UsableBytes() < text.size() * sizeof(wchar_t)) {
+        throw std::runtime_error("Varnel2 cannot be written");
+    }
+    std::memcpy(block.WritableData(), text.data(), text.size() * sizeof(wchar_t));
+    ::PostMessageW(HWND_BROADCAST, VarnelMessage(CustomPipes::MessageKind::DataReady), CustomPipes::kWindowRequestCode,
+                   client);
+}
+
 // A client of the test's own: a top-level window that hears the data-ready notices
 // and a request block named by its handle, of the size the protocol fixes or of
 // another size for tests of undersized blocks.
