@@ -24,21 +24,30 @@ if(MSVC)
 else()
   # widl from MinGW-w64's tools; the IDL files it imports (oaidl.idl) and stdole2.tlb,
   # the standard types the library refers to, come with Wine (Debian's libwine-dev and
-  # wine64). stdole2.tlb only resolves names here; its platform does not matter.
-  find_program(VARNEL_WIDL NAMES ${com_widl_names} REQUIRED)
+  # wine64). stdole2.tlb only resolves names here; its platform does not matter. Where
+  # they are missing the tree still configures, so that the demo builds without them,
+  # and building varnel.dll says what to install.
+  find_program(VARNEL_WIDL NAMES ${com_widl_names})
   find_path(VARNEL_IDL_INCLUDE_DIR oaidl.idl
     PATHS /usr/include/wine/wine/windows /usr/include/wine/windows /usr/include/wine-development/wine/windows
-    NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+    NO_CMAKE_FIND_ROOT_PATH)
   find_path(VARNEL_STDOLE2_DIR stdole2.tlb
     PATHS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows /usr/lib/i386-linux-gnu/wine/i386-windows
           /usr/lib/wine/x86_64-windows /usr/lib/wine/i386-windows "$ENV{SystemRoot}/System32"
-    NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-  set(widl ${VARNEL_WIDL} --win${com_bits} -I${VARNEL_IDL_INCLUDE_DIR} -L${VARNEL_STDOLE2_DIR})
-  add_custom_command(OUTPUT ${com_made}
-    COMMAND ${widl} -t -o ${com_out}/varnel_client.tlb ${com_idl}
-    COMMAND ${widl} -h -o ${com_out}/varnel_client.h ${com_idl}
-    COMMAND ${widl} -u -o ${com_out}/varnel_client_i.c ${com_idl}
-    DEPENDS ${com_idl} VERBATIM)
+    NO_CMAKE_FIND_ROOT_PATH)
+  if(VARNEL_WIDL AND VARNEL_IDL_INCLUDE_DIR AND VARNEL_STDOLE2_DIR)
+    set(widl ${VARNEL_WIDL} --win${com_bits} -I${VARNEL_IDL_INCLUDE_DIR} -L${VARNEL_STDOLE2_DIR})
+    add_custom_command(OUTPUT ${com_made}
+      COMMAND ${widl} -t -o ${com_out}/varnel_client.tlb ${com_idl}
+      COMMAND ${widl} -h -o ${com_out}/varnel_client.h ${com_idl}
+      COMMAND ${widl} -u -o ${com_out}/varnel_client_i.c ${com_idl}
+      DEPENDS ${com_idl} VERBATIM)
+  else()
+    add_custom_command(OUTPUT ${com_made}
+      COMMAND ${CMAKE_COMMAND} -E echo "Varnel.Client's type library needs widl, oaidl.idl and stdole2.tlb (widl: ${VARNEL_WIDL}, oaidl.idl: ${VARNEL_IDL_INCLUDE_DIR}, stdole2.tlb: ${VARNEL_STDOLE2_DIR}); scripts/bootstrap package installs them"
+      COMMAND ${CMAKE_COMMAND} -E false
+      VERBATIM)
+  endif()
 endif()
 
 target_sources(varnel PRIVATE

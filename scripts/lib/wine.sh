@@ -1,4 +1,4 @@
-# Shared by scripts/run, scripts/screenshot and tests/harness/wine-session: a virtual X
+# Shared by scripts/run, scripts/screenshot and scripts/lib/wine-session: a virtual X
 # display and a Wine prefix of the project's own (never ~/.wine). Source it.
 
 # start_xvfb DIR SIZE: starts Xvfb on a free display (SIZE like 1024x768), records its

@@ -6,16 +6,10 @@
 # Elsewhere the test is not run: it says why and exits 77, which CTest reports as
 # skipped, never as passed. Whether 32-bit Wine is there is looked up, not guessed
 # from a run: without it, Wine 8 runs a 32-bit program as nothing at all and exits 0.
-#
-# x86.sh --why-not ROOT: prints why the x86 tests are not run here; nothing where they are.
 set -euo pipefail
 
-why_not() { # ROOT
-  dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' && return 0
-  echo "x86 programs need 32-bit Wine (wine32:i386), which is not installed here:" \
-    "$(cat "$1/third_party/wine32-attempt" 2>/dev/null || echo "scripts/bootstrap has not tried to install it")"
-}
-if [ "$1" = --why-not ]; then why_not "$2"; exit 0; fi
+# shellcheck source=../../scripts/lib/x86_wine.sh
+. "$(dirname "$0")/../../scripts/lib/x86_wine.sh"
 
 root=$1 build=$2
 shift 2
@@ -25,7 +19,7 @@ needs=()
 while [ "${1:-}" = --needs ]; do needs+=("$2"); shift 2; done
 [ -n "$host" ] || needs+=("$1")
 
-why=$(why_not "$root")
+why=$(x86_why_not)
 if [ -n "$why" ]; then
   echo "NOT RUN: $why"
   exit 77

@@ -3,17 +3,20 @@
 //   --desktop NAME  the program runs in that desktop (a Wine virtual desktop): windows
 //                   are only found within one's own desktop
 //   wait            waits up to 30 s for the window of class "TfrmMain"
-//   page N          selects page N (0 to 3) as a click on its tab does
+//   page N          brings the window to the front and selects page N (0 to 3) as a
+//                   click on its tab does; exit code 3 when another window still covers it
 //   search ...      fills page 1 (by=address|name|surname|code, name=, code=, subject=,
 //                   district=, city=, settlement=, street=, index=, defendant=1), presses
 //                   "Отправить запрос в Varnel" and prints the answer that page 2 then
 //                   shows, as UTF-8; exit code 1 when none came within 30 s or the
 //                   error display opened
-//   server-front    brings the sample server's window to the front
+//   server-front    brings the sample server's window to the front; exit code 3 when
+//                   another window still covers it
 //   close           closes the window
-#include "gui_driver.h"
+#include "window_driving.h"
 #include "protocol.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <map>
@@ -27,6 +30,35 @@ void PrintUtf8(HANDLE stream, const std::wstring& text) {
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
     DWORD written = 0;
     ::WriteFile(stream, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+// True when the window is what shows at its centre and near its four corners: a picture
+// of the screen then shows it and not another window over it.
+bool IsInFront(HWND window) {
+    RECT rect{};
+    if (!::GetWindowRect(window, &rect)) return false;
+    const LONG right = std::min<LONG>(rect.right, ::GetSystemMetrics(SM_CXSCREEN)) - 20;
+    const LONG bottom = std::min<LONG>(rect.bottom, ::GetSystemMetrics(SM_CYSCREEN)) - 20;
+    const LONG left = std::max<LONG>(rect.left, 0) + 20, top = std::max<LONG>(rect.top, 0) + 40;
+    for (const POINT point : {POINT{(left + right) / 2, (top + bottom) / 2}, POINT{left, top}, POINT{right, top},
+                              POINT{left, bottom}, POINT{right, bottom}}) {
+        if (::GetAncestor(::WindowFromPoint(point), GA_ROOT) != window) return false;
+    }
+    return true;
+}
+
+// Brings a top-level window to the front and waits until nothing covers it.
+int BringToFront(HWND window, const wchar_t* what) {
+    ::ShowWindow(window, SW_SHOWNORMAL);
+    ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::SetForegroundWindow(window);
+    if (gui::WaitUntil([&] { return IsInFront(window); }, 5000)) return 0;
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    const HWND cover = ::GetAncestor(::WindowFromPoint({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}), GA_ROOT);
+    std::fprintf(stderr, "demo_driver: %ls is not in front: a window of class %ls covers it\n", what,
+                 cover ? gui::ClassOf(cover).c_str() : L"(none)");
+    return 3;
 }
 
 void Press(HWND window, int id) { ::SendMessageW(gui::FindControl(window, id), BM_CLICK, 0, 0); }
@@ -110,14 +142,13 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"page" && argc > 2) {
         ::SendMessageW(gui::FindControl(window, ControlId::PageControl1), TCM_SETCURFOCUS, std::wcstoul(argv[2], nullptr, 10), 0);
+        return BringToFront(window, L"the demo's window");
     } else if (command == L"search") {
         return Search(window, argc - 2, argv + 2);
     } else if (command == L"server-front") {
         const HWND server = ::FindWindowW(CustomPipes::kVarnelWindowClass, nullptr);
         if (!server) return 1;
-        ::ShowWindow(server, SW_SHOWNORMAL);
-        ::SetWindowPos(server, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-        ::SetForegroundWindow(server);
+        return BringToFront(server, L"the sample server's window");
     } else if (command == L"close") {
         ::PostMessageW(window, WM_CLOSE, 0, 0);
     }
