@@ -2,6 +2,7 @@
 #include "server_start.h"
 
 #include "handles.h"
+#include "platform.h"
 #include "process_start.h"
 #include "program_error.h"
 #include "system_error.h"
@@ -61,18 +62,6 @@ void StartServer(const std::wstring& path, const ServerStartOptions& options) {
 }
 
 }  // namespace
-
-bool RunsElevated() {
-    wchar_t treated[2];
-    if (::GetEnvironmentVariableW(L"VARNEL_TREAT_AS_ELEVATED", treated, 2) > 0) return true;
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    const UniqueHandle owned(token);
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    return ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-           elevation.TokenIsElevated != 0;
-}
 
 std::wstring ElevatedStartRefusal() {
     return L"Varnel is not running, and this program runs elevated (as administrator): it does not start what the "

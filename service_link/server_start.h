@@ -3,6 +3,7 @@
 #pragma once
 
 #include "installation_record.h"
+#include "platform.h"
 #include "process_start.h"
 #include "protocol.h"
 #include "service_catalogue.h"
@@ -33,13 +34,6 @@ enum class StartWait {
     // As soon as Varnel's window exists and the started process is idle for input.
     UntilReady,
 };
-
-// True when this process runs elevated (its token says so). An elevated process that
-// starts what the current user's record names starts, elevated, whatever any program of
-// that user wrote there. A non-empty environment variable VARNEL_TREAT_AS_ELEVATED makes
-// it true as well, so that the tests see that behaviour where no process can be
-// elevated (under Wine): it can make a program stricter, never less strict.
-bool RunsElevated();
 
 // Why an elevated program does not start Varnel from the record: what a person reads.
 std::wstring ElevatedStartRefusal();

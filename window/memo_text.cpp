@@ -4,11 +4,6 @@
 
 #include <vector>
 
-bool RunsUnderWine() {
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 std::wstring MemoText(std::wstring_view text, bool underWine) {
     std::wstring shown(text);
     if (!underWine || shown.empty()) return shown;

@@ -1,11 +1,12 @@
 // The text Memo1 is given for an answer.
 #pragma once
 
+#include "platform.h"
+
 #include <string>
 #include <string_view>
 
-// True when the program runs under Wine (its ntdll exports wine_get_version).
-bool RunsUnderWine();
+using CustomPipes::RunsUnderWine;
 
 // Wine's edit control faults while laying out some combining marks in Tahoma (seen
 // with an Arabic letter, "]" and a Hebrew point: U+0772 U+005D U+05B2), which would
