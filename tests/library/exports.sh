@@ -3,7 +3,10 @@
 # - varnel.def names exactly the functions varnel.h declares and the COM server's entry
 #   points;
 # - both DLLs export exactly those, under their plain names (on x86 too: no "@N");
-# - on x86 each is __stdcall: its symbol in the object is decorated "name@N";
+# - on x86 each is __stdcall: its symbol in the object is decorated "name@N", and in the
+#   DLL's disassembly the code each export names removes its own arguments: every ret
+#   of it (and of the cold part GCC splits off) is "ret $N", N the size of its
+#   parameters ("ret" alone for none). 32-bit programs cannot run here to show it;
 # - both import from system DLLs only: the runtime is linked in.
 set -euo pipefail
 root=$1 x64=$2 x86=$3 x86_object=$4
@@ -43,5 +46,30 @@ if [ -f "$x86_object" ]; then
 else
   say_fail "$x86_object is not built"
 fi
-[ -z "$fail" ] && echo "varnel.dll, x64 and x86: the exports varnel.h declares and the COM server's, undecorated; __stdcall on x86; system imports only"
+check_x86_returns() { # DLL
+  local dump disassembly base name index rva label size want rets
+  dump=$(i686-w64-mingw32-objdump -p "$1") && disassembly=$(i686-w64-mingw32-objdump -d --no-show-raw-insn "$1") ||
+    { say_fail "i686-w64-mingw32-objdump cannot read $1"; return; }
+  base=$(sed -n 's/^ImageBase[[:space:]]*//p' <<<"$dump")
+  for name in $expected; do
+    index=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n "s/^\t\[ *\([0-9]*\)\] $name\$/\1/p")
+    rva=$(sed -n "s/^\t\[ *$index\] +base\[ *[0-9]*\] *\([0-9a-f]*\) Export RVA\$/\1/p" <<<"$dump")
+    label=$(grep -E "^0*$(printf '%x' $((0x$base + 0x${rva:-0}))) <_$name@[0-9]+>:\$" <<<"$disassembly" || true)
+    if [ -z "$index" ] || [ -z "$rva" ] || [ -z "$label" ]; then
+      say_fail "the x86 DLL's export $name leads to no code labelled _$name@N"
+      continue
+    fi
+    size=${label##*@}
+    size=${size%>:}
+    want=ret
+    [ "$size" -gt 0 ] && want="ret \$0x$(printf '%x' "$size")"
+    rets=$(awk -v code="<_$name@$size>:" -v cold="<_$name@$size.cold>:" '
+      /^[0-9a-f]+ </ { inside = ($2 == code || $2 == cold); next }
+      inside && $2 == "ret" { print $2 ($3 == "" ? "" : " " $3) }' <<<"$disassembly" | sort -u)
+    [ "$rets" = "$want" ] ||
+      say_fail "$name@$size on x86 ends with \"$(words "$rets")\" instead of \"$want\" alone: it does not remove its $size bytes of arguments"
+  done
+}
+check_x86_returns "$x86"
+[ -z "$fail" ] && echo "varnel.dll, x64 and x86: the exports varnel.h declares and the COM server's, undecorated; __stdcall on x86, each removing its own arguments (ret N); system imports only"
 [ -z "$fail" ]
