@@ -76,23 +76,29 @@ void VARNEL_CALL varnel_search_free(VarnelSearch* search);
  *   "request"     a prepared request document (the whole XML text), sent instead of
  *                 the options above; "" goes back to the options
  * Values are sent as given, without XML escaping: a "&" or "<" makes the run refuse the
- * request. A NULL value is taken as "". Returns 0, or 2 for an unknown option, a bad value, or "request" together
- * with a search option (varnel_search_error says which); the search is then unchanged. */
+ * request. A NULL value is taken as "". Returns 0, or 2 for an unknown option, a bad
+ * value, or "request" together with a search option (varnel_search_error says which);
+ * the search is then unchanged. 2 for a NULL search. */
 int VARNEL_CALL varnel_search_set(VarnelSearch* search, const wchar_t* option, const wchar_t* value);
 
 /* Runs the search: builds the request exactly as the demo window does (or takes the
  * prepared one and checks it the same way), makes sure Varnel runs, sends, and waits up
  * to timeoutMs milliseconds (above 0, at most 86400000) for the answer. Returns 0 to 4
- * as listed above; 2 also for a timeout out of range. A chosen search waits for a
- * person: give it minutes. */
+ * as listed above; 2 also for a timeout out of range or a NULL search; 4 also for an
+ * answer that fills Varnel's whole answer block with no NUL to end it (it may be cut),
+ * and when Varnel is not running and the calling process runs elevated (what the
+ * current user's installation record names is then not started). A chosen search waits
+ * for a person: give it minutes. */
 int VARNEL_CALL varnel_search_run(VarnelSearch* search, unsigned timeoutMs);
 
 /* The answer of the last run that returned 0: Varnel's XML document, decoded, its lines
- * separated by CR LF; the same lines varnel-query prints. "" otherwise. */
+ * separated by CR LF; the same lines varnel-query prints. After a 4 for an answer that
+ * may be cut, that answer's text, to be looked into. "" otherwise. */
 const wchar_t* VARNEL_CALL varnel_search_answer(const VarnelSearch* search);
 
 /* The request document the last run built, decoded as the answer is (lines separated by
- * CR LF); it was sent when the run returned 0 or 3. "" when it could not be built. */
+ * CR LF); it was sent when the run returned 0 or 3, or 4 for an answer that may be cut.
+ * "" when it could not be built. */
 const wchar_t* VARNEL_CALL varnel_search_request(const VarnelSearch* search);
 
 /* The reason of the last failure of a call on this search, in one line: the same text
