@@ -44,15 +44,6 @@ ExchangeResult AnswerOutcome(std::wstring answer) {
 
 constexpr const wchar_t* kWindowClass = L"VarnelExchangeClient";
 
-}  // namespace
-
-struct ExchangeClient::State {
-    HWND window{};
-    RequestBlock block;
-};
-
-namespace {
-
 // A hidden window and the request block named after it. A block of that name made first
 // by another program is not used: another window gets another name. The last block
 // that failed keeps its reason, which the run reports.
@@ -69,6 +60,11 @@ void MakeWindowAndBlock(HWND& window, RequestBlock& block) {
 }
 
 }  // namespace
+
+struct ExchangeClient::State {
+    HWND window{};
+    RequestBlock block;
+};
 
 ExchangeClient::ExchangeClient() : state_(std::make_unique<State>()) {
     RegisterServiceMessages();
