@@ -55,7 +55,7 @@ LaunchRequest ParseArguments(std::wstring_view arguments) {
     LaunchRequest request;
     const std::wstring_view rest = SkipBlanks(arguments);
     if (auto search = CustomPipes::ParseLaunchArguments(rest)) {
-        request.search = SearchSwitch{static_cast<wchar_t>(search->which), std::move(search->value)};
+        request.search = std::move(search);
         return request;
     }
     const std::vector<std::wstring_view> tokens = Tokens(rest);

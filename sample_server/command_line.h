@@ -1,25 +1,20 @@
 // The server's command line: a search switch, or the installation-record modes.
 #pragma once
 
+#include "launch_switch.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace sample_server {
 
-// "-a:" name, "-i:" code or "-f:" surname, followed directly by the value: the rest of
-// the command line, spaces included.
-struct SearchSwitch {
-    wchar_t letter = 0;  // 'a', 'i' or 'f'
-    std::wstring value;
-};
-
 enum class LaunchMode { Window, Register, Unregister, Help };
 
 struct LaunchRequest {
     LaunchMode mode = LaunchMode::Window;
     bool force = false;                  // --register over a record of another executable
-    std::optional<SearchSwitch> search;  // Window mode only
+    std::optional<CustomPipes::LaunchSearch> search;  // Window mode only: Varnel's switch
     std::wstring unrecognised;           // arguments that mean nothing to the server
 };
 

@@ -74,7 +74,7 @@ int HandOver(std::wstring_view arguments) {
 int RunServer(HINSTANCE instance, int showCommand, std::wstring_view arguments) {
     // Held until the process ends: while it exists, clients know the server runs.
     const CustomPipes::UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, CustomPipes::kVarnelMutexName));
-    if (!mutex) throw CustomPipes::ProgramError(L"The mutex \"VARNEL2\" could not be created");
+    if (!mutex) throw CustomPipes::ProgramError(L"The mutex \"" + std::wstring(CustomPipes::kVarnelMutexName) + L"\" could not be created");
     if (::GetLastError() == ERROR_ALREADY_EXISTS) return HandOver(arguments);
 
     CustomPipes::RegisterServiceMessages();

@@ -102,13 +102,12 @@ Search ResolveSearch(const CustomPipes::RequestDocument& request) {
     return search;
 }
 
-Search SearchForSwitch(wchar_t switchLetter, std::wstring_view value) {
+Search SearchForSwitch(CustomPipes::LaunchSwitch which, std::wstring_view value) {
     Search search;
-    switch (switchLetter) {
-        case L'a': search.kind = SearchKind::Name; break;
-        case L'i': search.kind = SearchKind::Code; break;
-        case L'f': search.kind = SearchKind::Surname; break;
-        default: return search;
+    switch (which) {
+        case CustomPipes::LaunchSwitch::Name: search.kind = SearchKind::Name; break;
+        case CustomPipes::LaunchSwitch::Code: search.kind = SearchKind::Code; break;
+        case CustomPipes::LaunchSwitch::Surname: search.kind = SearchKind::Surname; break;
     }
     search.requested = search.kind;
     search.text = std::wstring(Trim(value));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "directory.h"
+#include "launch_switch.h"
 #include "request_document.h"
 
 #include <span>
@@ -33,7 +34,7 @@ Search ResolveSearch(const CustomPipes::RequestDocument& request);
 
 // The search of a command-line switch: "-a:" a body's name, "-i:" a code, "-f:" a
 // judge's surname.
-Search SearchForSwitch(wchar_t switchLetter, std::wstring_view value);
+Search SearchForSwitch(CustomPipes::LaunchSwitch which, std::wstring_view value);
 
 struct Match {
     const Body* body = nullptr;

@@ -20,9 +20,9 @@ TEST(CommandLine, TheProgramTokenIsSkippedInEachForm) {
 TEST(CommandLine, ASwitchTakesTheRestOfTheLineSpacesIncluded) {
     const LaunchRequest a = ParseArguments(L" -a:Владимирогорский  городской суд ");
     ASSERT_TRUE(a.search);
-    EXPECT_EQ(a.search->letter, L'a');
+    EXPECT_EQ(a.search->which, CustomPipes::LaunchSwitch::Name);
     EXPECT_EQ(a.search->value, L"Владимирогорский  городской суд ");
-    EXPECT_EQ(ParseArguments(L" -i:01016433305000").search->letter, L'i');
+    EXPECT_EQ(ParseArguments(L" -i:01016433305000").search->which, CustomPipes::LaunchSwitch::Code);
     EXPECT_EQ(ParseArguments(L"-F:Ёлкина").search->value, L"Ёлкина");
     // Even "--register" after a switch is part of the value.
     const LaunchRequest tail = ParseArguments(L" -f:x --register");
