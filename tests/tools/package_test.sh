@@ -49,6 +49,13 @@ for bits in win64 win32; do
       objdump_format=$(x86_64-w64-mingw32-objdump -f "$binary" 2>/dev/null; i686-w64-mingw32-objdump -f "$binary" 2>/dev/null) || true
       grep -q "file format $format" <<<"$objdump_format" || { echo "FAIL: $binary in the $bits package is not $format"; fail=1; }
     done
+    # An x86 caller asks for the header's __stdcall names: both import libraries have them.
+    if [ $bits = win32 ]; then
+      for lib in lib/x86/varnel.lib lib/x86/libvarnel.dll.a; do
+        grep -q ' T _varnel_search_run@8$' <<<"$(i686-w64-mingw32-nm "$lib")" ||
+          { echo "FAIL: $lib does not link varnel_search_run@8"; fail=1; }
+      done
+    fi
     cmp -s include/varnel.h "$root/library/include/varnel.h" || { echo "FAIL: varnel.h of the $bits package is not the library's"; fail=1; }
     # What ships describes what ships: no pointer into the repository.
     if grep -nE 'service_link|ExchangeClient|BuildSearchRequest|scripts/|bench/|tests/|\.idl|\.cpp|README\.md' \
@@ -83,6 +90,16 @@ clean_up
 "$run" "$sample_server" --register --force >register.log 2>&1 || { echo "FAIL: the sample server could not be registered"; exit 1; }
 "$run" "$(win "$build/tools/varnel-query.exe")" --by code --code 01016433305000 >query.txt 2>query.log ||
   { echo "FAIL: varnel-query: $(cat query.log)"; exit 1; }
+
+# README.txt's list of the sample server's bodies: each code answered with its name, all
+# of the directory listed.
+listed=$(tr -d '\r' <"$dist"/win64/*/README.txt | grep -E '^    [0-9]{14}  ')
+[ "$(wc -l <<<"$listed")" -eq "$(grep -cE '\{L"[0-9]{14}"' "$root/sample_server/directory.cpp")" ] ||
+  { echo "FAIL: README.txt lists $(wc -l <<<"$listed") bodies, not all of the sample server's"; fail=1; }
+while read -r code name; do
+  "$run" "$(win "$build/tools/varnel-query.exe")" --by code --code "$code" >body.txt 2>/dev/null || true
+  grep -qF "<name>$name</name>" body.txt || { echo "FAIL: the sample server does not answer $code with \"$name\""; fail=1; }
+done <<<"$listed"
 
 # The SDK as a CMake developer uses it: docs/library.md's CMakeLists.txt and C example.
 mkdir -p consumer/source
