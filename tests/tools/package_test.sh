@@ -129,7 +129,7 @@ msiexec() { # LOG ARGUMENTS...: msiexec with a verbose log; its exit code
 # The prefix's files and the registry of the machine and the user, to compare a
 # removal's result with.
 snapshot() {
-  (cd "$prefix/drive_c" && find . ! -path './windows/temp/*' ! -path './windows/Installer/*' | LC_ALL=C sort) >"$1.files"
+  (cd "$prefix/drive_c" && find . ! -path './windows/temp/*' | LC_ALL=C sort) >"$1.files"
   local hive
   for hive in HKLM HKCU; do
     "$run" reg export "$hive" "$(win "$dist/$1.reg")" /y >/dev/null 2>&1
