@@ -114,12 +114,18 @@ std::wstring Expand(std::wstring text, const Facts& facts) {
 
 std::vector<Key> KeysToWrite(const std::wstring& dllPath, const LibraryFacts& library) {
     const Facts facts{
-        {L"clsid", GuidText(CLSID_Client)},     {L"iid", GuidText(IID_IVarnelClient)},
-        {L"libid", library.libid},              {L"version", library.version},
-        {L"classHelp", library.classHelp},      {L"libraryHelp", library.libraryHelp},
-        {L"interfaceName", library.interfaceName}, {L"progId", com::kProgId},
-        {L"versionedProgId", com::kVersionedProgId}, {L"dll", dllPath},
-        {L"folder", Folder(dllPath)},           {L"platform", kPlatform},
+        {L"clsid", GuidText(CLSID_Client)},
+        {L"iid", GuidText(IID_IVarnelClient)},
+        {L"libid", library.libid},
+        {L"version", library.version},
+        {L"classHelp", library.classHelp},
+        {L"libraryHelp", library.libraryHelp},
+        {L"interfaceName", library.interfaceName},
+        {L"progId", com::kProgId},
+        {L"versionedProgId", com::kVersionedProgId},
+        {L"dll", dllPath},
+        {L"folder", Folder(dllPath)},
+        {L"platform", kPlatform},
     };
     std::vector<Key> keys;
     std::wistringstream lines(kRegistrationKeys);
