@@ -26,6 +26,7 @@ same_answer() { same_lines <(sed '/^\r\?$/d' "$1") <(sed '/^\r\?$/d' "$2"); }
 fail=
 for bits in win64 win32; do
   zips=("$dist"/dist/varnel-tools-*-$bits.zip)
+  version=$(basename "${zips[0]}" | sed "s/varnel-tools-\(.*\)-$bits\.zip/\1/")
   [ -f "${zips[0]}" ] || { echo "FAIL: no dist/varnel-tools-<version>-$bits.zip"; fail=1; continue; }
   mkdir -p "$dist/$bits"
   unzip -q "${zips[0]}" -d "$dist/$bits"
@@ -48,6 +49,9 @@ for bits in win64 win32; do
       if x86_64-w64-mingw32-objdump -t "$binary" | grep -q '^\[ *[0-9]*\]'; then echo "FAIL: $binary is not stripped"; fail=1; fi
       objdump_format=$(x86_64-w64-mingw32-objdump -f "$binary" 2>/dev/null; i686-w64-mingw32-objdump -f "$binary" 2>/dev/null) || true
       grep -q "file format $format" <<<"$objdump_format" || { echo "FAIL: $binary in the $bits package is not $format"; fail=1; }
+      # One version on everything that ships: the package's, in each version record.
+      record=$(strings -el "$binary" | grep -A1 -xE 'FileVersion|ProductVersion' | grep -vxE 'FileVersion|ProductVersion|--' | sort -u)
+      [ "$record" = "$version" ] || { echo "FAIL: $binary says version \"$record\", not $version"; fail=1; }
     done
     # An x86 caller asks for the header's __stdcall names: both import libraries have them.
     if [ $bits = win32 ]; then
