@@ -151,7 +151,15 @@ class_keys() { # ROOT 32|64
   done | awk '/^\[/ { key = $0; print key; next } NF && !/^Windows Registry/ { print key "\t" $0 }' | LC_ALL=C sort
 }
 
-# Wine registers its script host's own type library when cscript first runs: before.
+# The script that searches with the installed class (below). Wine registers its script
+# host's own type library when cscript first runs: that is done before the snapshot.
+cat >search.vbs <<'VBS'
+Set client = CreateObject("Varnel.Client")
+client.By = "code" : client.Code = "01016433305000"
+Set answer = CreateObject("Scripting.FileSystemObject").CreateTextFile(WScript.Arguments(0), True, True)
+answer.Write client.Search() : answer.Close
+WScript.Echo "done"
+VBS
 "$run" cscript //nologo "$(win "$dist/search.vbs")" "$(win "$dist/cscript.txt")" >/dev/null 2>&1 || true
 snapshot before
 msiexec install.log /i "$(win "$msi")" || { echo "FAIL: msiexec /i $msi /qn failed"; tail -20 install.log; fail=1; }
@@ -165,13 +173,6 @@ cmp -s "$installed/x86/varnel.dll" "$dist"/win32/*/varnel.dll || { echo "FAIL: x
 [ -n "$(find "$prefix/drive_c" -name 'Varnel demo.lnk')" ] || { echo "FAIL: no Start-menu entry for the demo"; fail=1; }
 
 # A script host finds the installed class and searches with it.
-cat >search.vbs <<'VBS'
-Set client = CreateObject("Varnel.Client")
-client.By = "code" : client.Code = "01016433305000"
-Set answer = CreateObject("Scripting.FileSystemObject").CreateTextFile(WScript.Arguments(0), True, True)
-answer.Write client.Search() : answer.Close
-WScript.Echo "done"
-VBS
 "$run" cscript //nologo "$(win "$dist/search.vbs")" "$(win "$dist/cscript.txt")" >cscript.out 2>&1 || true
 if ! grep -q done cscript.out || ! iconv -f UTF-16 -t UTF-8 cscript.txt >cscript.utf8 || ! same_answer cscript.utf8 query.txt; then
   echo "FAIL: cscript's Varnel.Client did not answer as varnel-query does: $(head -c 300 cscript.out)"; fail=1
@@ -180,9 +181,14 @@ fi
 msi64=$(class_keys HKLM 64) msi32=$(class_keys HKLM 32)
 msiexec remove.log /x "$(win "$msi")" || { echo "FAIL: msiexec /x failed"; fail=1; }
 snapshot after
+# Not ours, and allowed: Windows Installer's own empty registers, which the first
+# installation of any package makes (Installer\Products and the like: named, not
+# numbered), and empty keys the removal tidied away. Any value, any key of ours, any file
+# counts.
 for what in files HKLM.txt HKCU.txt; do
   case $what in files) a=before.files b=after.files ;; *) a=before-$what b=after-$what ;; esac
-  if ! diff "$a" "$b" >removal.diff; then echo "FAIL: the removal left the prefix other than it was ($what):"; head -20 removal.diff; fail=1; fi
+  diff "$a" "$b" | grep -E '^[<>] ' | grep -vE '^[<>] $|^< \[|^> \[[^{]*\\Installer(\\[A-Za-z0-9-]{1,20})*\]$' >removal.diff || true
+  if [ -s removal.diff ]; then echo "FAIL: the removal left the prefix other than it was ($what):"; head -20 removal.diff; fail=1; fi
 done
 
 # What regsvr32 writes for the same DLL at the same path, in the prefix the removal left.
