@@ -50,6 +50,14 @@ else()
   endif()
 endif()
 
+# registration.keys, the list of what registration writes, compiled in as text; the
+# installer reads the same file (installer/build-msi).
+set(com_keys ${com_dir}/registration.keys)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${com_keys})
+file(READ ${com_keys} VARNEL_REGISTRATION_KEYS)
+file(CONFIGURE OUTPUT ${com_out}/registration_keys.h @ONLY CONTENT
+  "// Made by the build from library/com/registration.keys.\n#pragma once\n\ninline constexpr wchar_t kRegistrationKeys[] = LR\"keys(@VARNEL_REGISTRATION_KEYS@)keys\";\n")
+
 target_sources(varnel PRIVATE
   ${com_dir}/client.cpp
   ${com_dir}/registration.cpp

@@ -3,7 +3,8 @@
 // varnel.dll through DllInstall under HKEY_CURRENT_USER\Software\Classes (this user
 // only); the /u forms remove exactly that. The keys are written here rather than by
 // RegisterTypeLib(ForUser), so that one list says what is written and removed in both
-// places.
+// places. That list is registration.keys, which the installer's Registry table is made
+// from too.
 //
 // Each DLL writes in the registry view of its own bitness: on 64-bit Windows the x86
 // DLL's CLSID and Interface keys land in the 32-bit view (Wow6432Node), the x64 DLL's
@@ -11,24 +12,27 @@
 // TypeLib key are shared by the two views (the type library keeps one path per
 // platform under it): they are removed only when the other bitness is not registered.
 #include "handles.h"
+#include "registration_keys.h"
 #include "server.h"
 #include "varnel_client.h"
 
+#include <algorithm>
 #include <iterator>
 #include <memory>
 #include <new>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// The universal marshaler: calls across apartments are marshaled from the type library.
-constexpr wchar_t kTypeLibraryMarshaler[] = L"{00020424-0000-0000-C000-000000000046}";
 constexpr wchar_t kClasses[] = L"Software\\Classes\\";
 constexpr const wchar_t* kPlatform = sizeof(void*) == 8 ? L"win64" : L"win32";
 
 struct Value {
-    const wchar_t* name;  // nullptr: the key's default value
+    std::wstring name;  // empty: the key's default value
     std::wstring data;
 };
 
@@ -93,30 +97,49 @@ std::wstring InterfaceKey() { return L"Interface\\" + GuidText(IID_IVarnelClient
 // Keys the two views share.
 std::wstring LibraryKey(const LibraryFacts& facts) { return L"TypeLib\\" + facts.libid; }
 
-std::vector<Key> KeysToWrite(const std::wstring& dllPath, const LibraryFacts& facts) {
-    const std::wstring clsid = GuidText(CLSID_Client);
-    const std::wstring library = LibraryKey(facts) + L"\\" + facts.version;
-    return {
-        {ClassKey(), {{nullptr, facts.classHelp}}},
-        {ClassKey() + L"\\InprocServer32", {{nullptr, dllPath}, {L"ThreadingModel", L"Apartment"}}},
-        {ClassKey() + L"\\ProgID", {{nullptr, com::kVersionedProgId}}},
-        {ClassKey() + L"\\VersionIndependentProgID", {{nullptr, com::kProgId}}},
-        {ClassKey() + L"\\TypeLib", {{nullptr, facts.libid}}},
-        {ClassKey() + L"\\Version", {{nullptr, facts.version}}},
-        {com::kProgId, {{nullptr, facts.classHelp}}},
-        {std::wstring(com::kProgId) + L"\\CLSID", {{nullptr, clsid}}},
-        {std::wstring(com::kProgId) + L"\\CurVer", {{nullptr, com::kVersionedProgId}}},
-        {com::kVersionedProgId, {{nullptr, facts.classHelp}}},
-        {std::wstring(com::kVersionedProgId) + L"\\CLSID", {{nullptr, clsid}}},
-        {library, {{nullptr, facts.libraryHelp}}},
-        {library + L"\\FLAGS", {{nullptr, L"0"}}},
-        {library + L"\\HELPDIR", {{nullptr, Folder(dllPath)}}},
-        {library + L"\\0\\" + kPlatform, {{nullptr, dllPath}}},
-        {InterfaceKey(), {{nullptr, facts.interfaceName}}},
-        {InterfaceKey() + L"\\ProxyStubClsid32", {{nullptr, kTypeLibraryMarshaler}}},
-        {InterfaceKey() + L"\\ProxyStubClsid", {{nullptr, kTypeLibraryMarshaler}}},
-        {InterfaceKey() + L"\\TypeLib", {{nullptr, facts.libid}, {L"Version", facts.version}}},
+// What the $(...) of registration.keys stand for.
+using Facts = std::vector<std::pair<std::wstring, std::wstring>>;
+
+std::wstring Expand(std::wstring text, const Facts& facts) {
+    for (size_t at = text.find(L"$("); at != std::wstring::npos; at = text.find(L"$(", at)) {
+        const size_t end = text.find(L')', at);
+        const std::wstring name = end == std::wstring::npos ? L"" : text.substr(at + 2, end - at - 2);
+        const auto fact = std::find_if(facts.begin(), facts.end(), [&](const auto& f) { return f.first == name; });
+        if (fact == facts.end()) throw std::invalid_argument("registration.keys names an unknown value");
+        text.replace(at, end + 1 - at, fact->second);
+        at += fact->second.size();
+    }
+    return text;
+}
+
+std::vector<Key> KeysToWrite(const std::wstring& dllPath, const LibraryFacts& library) {
+    const Facts facts{
+        {L"clsid", GuidText(CLSID_Client)},
+        {L"iid", GuidText(IID_IVarnelClient)},
+        {L"libid", library.libid},
+        {L"version", library.version},
+        {L"classHelp", library.classHelp},
+        {L"libraryHelp", library.libraryHelp},
+        {L"interfaceName", library.interfaceName},
+        {L"progId", com::kProgId},
+        {L"versionedProgId", com::kVersionedProgId},
+        {L"dll", dllPath},
+        {L"folder", Folder(dllPath)},
+        {L"platform", kPlatform},
     };
+    std::vector<Key> keys;
+    std::wistringstream lines(kRegistrationKeys);
+    for (std::wstring line; std::getline(lines, line);) {
+        std::wistringstream fields(line);
+        std::wstring key, name, data;
+        if (!(fields >> key >> name) || key[0] == L'#') continue;
+        std::getline(fields >> std::ws, data);
+        key = Expand(key, facts);
+        // Values of one key stand on consecutive lines.
+        if (keys.empty() || keys.back().path != key) keys.push_back({key, {}});
+        keys.back().values.push_back({name == L"@" ? L"" : name, Expand(data, facts)});
+    }
+    return keys;
 }
 
 LSTATUS WriteKey(HKEY root, const Key& key) {
@@ -130,7 +153,7 @@ LSTATUS WriteKey(HKEY root, const Key& key) {
     const CustomPipes::UniqueHkey owned(raw);
     for (const Value& value : key.values) {
         const auto bytes = static_cast<DWORD>((value.data.size() + 1) * sizeof(wchar_t));
-        if (const LSTATUS status = ::RegSetValueExW(raw, value.name, 0, REG_SZ,
+        if (const LSTATUS status = ::RegSetValueExW(raw, value.name.c_str(), 0, REG_SZ,
                                                     reinterpret_cast<const BYTE*>(value.data.c_str()), bytes);
             status != ERROR_SUCCESS) {
             return status;

@@ -24,8 +24,11 @@ stop_xvfb() {
 
 # wine_environment PREFIX: what every wine command of the project runs with. Code page
 # 1251 comes from the locale: the wire text depends on the users' single-byte code page.
+# Wine's menu builder is off: it would copy a Start-menu shortcut (the MSI's) into this
+# machine's desktop menus and keep a record of it that removing the shortcut leaves.
 wine_environment() {
-  export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' LC_ALL=ru_RU.UTF-8
+  export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' \
+    LC_ALL=ru_RU.UTF-8
 }
 
 # prepare_prefix: creates $WINEPREFIX once, with Wine's crash dialog off (a crash then

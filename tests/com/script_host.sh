@@ -25,22 +25,13 @@ fail=
 say_fail() { echo "FAIL: $*"; fail=1; }
 # shellcheck source=../support/doc_example.sh
 . "$root/tests/support/doc_example.sh"
-# Wine sees this machine's files on drive Z:. (Output of Wine programs goes to files:
-# a pipe can be held open by Wine's background processes long after the program ends.)
-win() { local path=${1//\//\\}; echo "Z:$path"; }
+# shellcheck source=../support/wine_com.sh
+. "$root/tests/support/wine_com.sh"
+# (Output of Wine programs goes to files: a pipe can be held open by Wine's background
+# processes long after the program ends.)
 dll_win=$(win "$dll")
 sysdir="C:\\windows\\$system"
 [ -f "$dll" ] || { echo "FAIL: $dll is not built"; exit 1; }
-
-# The class's identities, from the IDL that the type library is made of.
-uuid_before() {
-  grep -B8 -E "$1" "$root/library/com/varnel_client.idl" | grep -oE 'uuid\([0-9A-Fa-f-]+\)' | tail -n 1 |
-    sed 's/uuid(\(.*\))/{\1}/'
-}
-libid=$(uuid_before '^library VarnelClientLib')
-iid=$(uuid_before 'interface IVarnelClient : IDispatch')
-clsid=$(uuid_before '^ +coclass Client')
-[ -n "$libid" ] && [ -n "$iid" ] && [ -n "$clsid" ] || { echo "FAIL: no uuid for the library, interface or class"; exit 1; }
 
 regsvr32() { "$run" "$sysdir\\regsvr32.exe" /s "$@" "$dll_win" >>"$work/regsvr32.log" 2>&1; }
 key_exists() { "$run" reg query "$1" >"$work/reg.txt" 2>&1; }
@@ -100,7 +91,6 @@ for key in "$machine\\Varnel.Client=$clsid" "$machine\\TypeLib\\$libid\\1.0=$lib
     say_fail "${key%=*} is named \"$shown\", not the help string of ${key#*=} in the IDL"
 done
 
-same_lines() { diff <(sed '$a\' "$1" | tr -d '\r') <(sed '$a\' "$2" | tr -d '\r') >/dev/null; }
 for language in "${languages[@]}"; do
   iconv -f UTF-8 -t CP1251 "$root/tests/com/client_test.$language" >"$work/client_test.$language"
   status=0
