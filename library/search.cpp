@@ -11,6 +11,9 @@
 
 namespace {
 
+constexpr const wchar_t* kRunningAlready =
+    L"this search is running already (a call made while it waits); one search serves one call at a time";
+
 // varnel-query's bounds on --timeout, in milliseconds.
 constexpr unsigned kMaxTimeoutMs = 86400u * 1000u;
 
@@ -34,6 +37,7 @@ VarnelSearch::VarnelSearch() { library::SearchMade(); }
 VarnelSearch::~VarnelSearch() { library::SearchFreed(); }
 
 void VarnelSearch::Set(const std::wstring& option, const std::wstring& value) {
+    if (running_) throw CustomPipes::ProgramError(kRunningAlready);
     if (option == L"request") {
         if (fieldsGiven_ && !value.empty()) {
             throw CustomPipes::ProgramError(L"request sends the document as it is; this search has search options already");
@@ -61,6 +65,14 @@ std::wstring VarnelSearch::BuildRequest() const {
 }
 
 int VarnelSearch::Run(unsigned timeoutMs) {
+    // The deadline counts from the call: waiting for the library's thread and for the
+    // other runs of the process is part of the run.
+    const CustomPipes::RunLimits limits = CustomPipes::RunLimits::From(timeoutMs);
+    if (running_) {
+        // Called again while it waits: a COM call that the waiting thread served, say.
+        error = kRunningAlready;
+        return static_cast<int>(CustomPipes::ExchangeOutcome::Refused);
+    }
     answer.clear();
     request.clear();
     error.clear();
@@ -78,7 +90,15 @@ int VarnelSearch::Run(unsigned timeoutMs) {
     }
     request = CustomPipes::wire::DecodeLinesJoined(CustomPipes::wire::TextUpToNul(wire.data(), wire.size() * sizeof(wchar_t)));
 
-    const CustomPipes::ExchangeResult result = library::RunExchange(wire, timeoutMs);
+    running_ = true;
+    CustomPipes::ExchangeResult result;
+    try {
+        result = library::RunExchange(wire, limits);
+    } catch (...) {
+        running_ = false;
+        throw;
+    }
+    running_ = false;
     // A failed run may bring a text too: an answer that may be cut, kept to be looked into.
     answer = CustomPipes::wire::DecodeLinesJoined(result.answer);
     if (result.outcome != CustomPipes::ExchangeOutcome::Answered) error = tools::OneLine(result.reason);

@@ -34,4 +34,5 @@ private:
     CustomPipes::SearchRequest search_;
     bool fieldsGiven_ = false;
     std::optional<std::wstring> prepared_;  // a request document given whole
+    bool running_ = false;                  // inside Run, waiting for the exchange
 };

@@ -11,6 +11,7 @@
 #include "launch_switch.h"
 #include "process_start.h"
 #include "program_error.h"
+#include "exchange_thread.h"
 #include "search.h"
 #include "standard_streams.h"
 #include "version.h"
@@ -20,6 +21,9 @@
 #include <new>
 #include <optional>
 #include <string>
+
+// The base address of this module, supplied by the linker (MinGW and MSVC alike).
+extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
@@ -54,6 +58,8 @@ int Failure(VarnelSearch& search, int code) noexcept {
     return code;
 }
 
+HMODULE LibraryModule() noexcept { return reinterpret_cast<HMODULE>(&__ImageBase); }
+
 const wchar_t* Exposed(const VarnelSearch* search, std::wstring VarnelSearch::*text) {
     return search ? (search->*text).c_str() : L"";
 }
@@ -62,15 +68,28 @@ const wchar_t* Exposed(const VarnelSearch* search, std::wstring VarnelSearch::*t
 
 extern "C" {
 
+// Each search holds the library loaded, so that a host which unloads it with a search
+// still open can go on using and freeing that search.
 VarnelSearch* VARNEL_CALL varnel_search_new(void) {
+    const HMODULE held = library::HoldLibrary();
+    if (!held) return nullptr;
     try {
         return new VarnelSearch();
     } catch (...) {
+        ::FreeLibrary(held);  // the caller's own reference keeps the library while this returns
         return nullptr;
     }
 }
 
-void VARNEL_CALL varnel_search_free(VarnelSearch* search) { delete search; }
+// The search's reference may be the library's last: it is given back by the very last
+// instruction, a jump to FreeLibrary, which then returns straight to the caller and runs
+// nothing of the library after the unloading (the package test reads the jump in both
+// DLLs' code).
+void VARNEL_CALL varnel_search_free(VarnelSearch* search) {
+    if (!search) return;
+    delete search;
+    ::FreeLibrary(LibraryModule());
+}
 
 int VARNEL_CALL varnel_search_set(VarnelSearch* search, const wchar_t* option, const wchar_t* value) {
     if (!search) return VARNEL_REFUSED;  // no search to set; nothing to keep a reason in

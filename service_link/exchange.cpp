@@ -6,11 +6,14 @@
 #include "program_error.h"
 #include "request_block.h"
 #include "server_start.h"
+#include "waiting.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cwchar>
 #include <iterator>
+#include <optional>
+#include <vector>
 
 namespace CustomPipes {
 
@@ -24,25 +27,30 @@ std::wstring SecondsText(DWORD milliseconds) {
     return text;
 }
 
-DWORD MillisecondsUntil(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<DWORD>(left) : 0;
+ExchangeResult Outcome(ExchangeOutcome outcome, std::wstring reason, bool announced = false) {
+    return {outcome, {}, std::move(reason), announced};
 }
-
-ExchangeResult Outcome(ExchangeOutcome outcome, std::wstring reason) { return {outcome, {}, std::move(reason)}; }
 
 // The answer read out of Varnel's block. One with no NUL in all of the block may have
 // been cut (an answer that did not fit, or another program's bytes): a failure, whose
 // text is kept for whoever looks into it.
 ExchangeResult AnswerOutcome(std::wstring answer) {
     const ServiceEntry& varnel = CatalogueEntry(Service::Varnel);
-    if (answer.size() < varnel.answerBlockSize / sizeof(wchar_t)) return {ExchangeOutcome::Answered, std::move(answer), {}};
+    if (answer.size() < varnel.answerBlockSize / sizeof(wchar_t)) return {ExchangeOutcome::Answered, std::move(answer), {}, true};
     return {ExchangeOutcome::Failed, std::move(answer),
             L"Varnel's answer fills its whole answer block \"" + std::wstring(varnel.answerBlockName) + L"\" (" +
-                std::to_wstring(varnel.answerBlockSize) + L" bytes) with no NUL to end it, so it may be cut"};
+                std::to_wstring(varnel.answerBlockSize) + L" bytes) with no NUL to end it, so it may be cut",
+            true};
 }
 
 constexpr const wchar_t* kWindowClass = L"VarnelExchangeClient";
+
+// The hidden window is the client's name on the wire: it must not end because a tool
+// that closes windows (taskkill without /f, say) sent it WM_CLOSE.
+LRESULT CALLBACK ExchangeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_CLOSE) return 0;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
 
 // A hidden window and the request block named after it. A block of that name made first
 // by another program is not used: another window gets another name. The last block
@@ -50,13 +58,30 @@ constexpr const wchar_t* kWindowClass = L"VarnelExchangeClient";
 void MakeWindowAndBlock(HWND& window, RequestBlock& block) {
     constexpr int kAttempts = 4;
     for (int attempt = 1;; ++attempt) {
-        window = CreateHiddenTopLevelWindow(kWindowClass);
+        window = CreateHiddenTopLevelWindow(kWindowClass, &ExchangeWindowProc);
         block = RequestBlock::CreateFor(window);
         if (!block.TakenByAnother() || attempt == kAttempts) return;
-        // Given up at once: its end is no reason for the thread's loop to quit.
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcW));
         ::DestroyWindow(window);
     }
+}
+
+// The process of Varnel's window, to learn when it ends; null when there is no window or
+// it may not be watched.
+UniqueHandle OpenServerProcess() {
+    const HWND server = ::FindWindowW(kVarnelWindowClass, nullptr);
+    DWORD id = 0;
+    if (!server || !::GetWindowThreadProcessId(server, &id)) return {};
+    return UniqueHandle(::OpenProcess(SYNCHRONIZE, FALSE, id));
+}
+
+// Whether message is the data-ready notice that answers a request announced at tick
+// announcedAt by the client of window. A broadcast reaches a thread once for each of
+// its top-level windows (an IME window as well as ours): only the copy addressed to our
+// window counts, so that one notice is one notice. One posted before the request was
+// announced (a late answer, or a copy, of an earlier request) is not its answer.
+bool AnswersRequest(const MSG& message, HWND window, DWORD announcedAt) noexcept {
+    return message.message == ServiceMessage(Service::Varnel, MessageKind::DataReady) && message.hwnd == window &&
+           IsAnswerFor(message.lParam, WindowHandleValue(window)) && static_cast<LONG>(message.time - announcedAt) >= 0;
 }
 
 }  // namespace
@@ -73,7 +98,7 @@ ExchangeClient::ExchangeClient() : state_(std::make_unique<State>()) {
 }
 
 ExchangeClient::~ExchangeClient() {
-    if (state_->window) ::DestroyWindow(state_->window);
+    if (HasWindow()) ::DestroyWindow(state_->window);
     // A DLL's window classes outlive its unloading unless it unregisters them: a class
     // left behind would name the old code's window procedure. Refused, harmlessly,
     // while another client of this module still has a window of the class.
@@ -82,69 +107,84 @@ ExchangeClient::~ExchangeClient() {
 
 HWND ExchangeClient::Window() const noexcept { return state_->window; }
 
-ExchangeResult ExchangeClient::Run(const std::wstring& request, DWORD timeoutMs, const StartingNotice& starting) {
+bool ExchangeClient::HasWindow() const noexcept { return state_->window && ::IsWindow(state_->window); }
+
+ExchangeResult ExchangeClient::Run(const std::wstring& request, const RunLimits& limits, const StartingNotice& starting) {
     try {
         RequestBlock::CheckFits(request);
     } catch (const ProgramError& e) {
         return Outcome(ExchangeOutcome::Refused, e.Text());
     }
     try {
-        const ExchangeTurn turn = ExchangeTurn::Take(timeoutMs);
+        const ExchangeTurn turn = ExchangeTurn::Take(limits.deadline, limits.giveUp);
         if (!turn) {
             return Outcome(ExchangeOutcome::NoAnswer, L"another client program kept Varnel busy for the whole " +
-                                                          SecondsText(timeoutMs) + L" seconds; nothing was sent");
+                                                          SecondsText(limits.timeoutMs) + L" seconds; nothing was sent");
         }
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-
-        // A late answer to an earlier run of this client may still be queued: it is not
-        // the answer to this request.
+        // What waits in the queue came before this request: a late answer, or a copy of
+        // an answer, to an earlier one.
         const UINT dataReady = ServiceMessage(Service::Varnel, MessageKind::DataReady);
         MSG stale;
         while (::PeekMessageW(&stale, nullptr, dataReady, dataReady, PM_REMOVE)) {
         }
 
         state_->block.Write(request);
+        auto deadline = limits.deadline;
+        std::optional<Clock::time_point> startedAt;
+        DWORD announcedAt = 0;
         ServerStartOptions start;
         start.wait = StartWait::UntilReady;
-        start.maxWaitMs = std::min(kServerStartWaitMs, timeoutMs);
+        start.maxWaitMs = std::min(kServerStartWaitMs, MillisecondsUntil(deadline));
         start.inServerFolder = true;
         start.refuseStartWhenElevated = true;
-        start.starting = starting;
+        start.starting = [&](const std::wstring& path) {
+            startedAt = Clock::now();
+            if (starting) starting(path);
+        };
+        start.announcedAt = &announcedAt;
         if (!EnsureServerAndNotify(state_->window, kWindowRequestCode, start)) {
             return Outcome(ExchangeOutcome::NotInstalled,
                            L"Varnel is neither running nor installed: " + DescribeMissingServer() + L"; nothing was sent");
         }
-        return WaitForAnswer(deadline, timeoutMs);
+        // Starting Varnel may take its own time on top of the timeout.
+        if (startedAt) deadline += Clock::now() - *startedAt;
+
+        const UniqueHandle server = OpenServerProcess();
+        std::vector<HANDLE> ends = limits.giveUp;
+        if (server) ends.push_back(server.get());
+        bool serverEnded = false;
+        for (;;) {
+            MSG message;
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (AnswersRequest(message, state_->window, announcedAt)) {
+                    std::optional<std::wstring> answer = ReadAnswer(dataReady);
+                    if (!answer) {
+                        return Outcome(ExchangeOutcome::Failed,
+                                       L"Varnel announced an answer, but its answer block \"" +
+                                           std::wstring(CatalogueEntry(Service::Varnel).answerBlockName) +
+                                           L"\" cannot be read",
+                                       true);
+                    }
+                    return AnswerOutcome(std::move(*answer));
+                }
+                // Other clients' answers and stale ones are none of this exchange's business.
+                if (message.message != dataReady) ::DispatchMessageW(&message);
+            }
+            // Its answer may have been queued just before it ended: the queue was read first.
+            if (serverEnded) return Outcome(ExchangeOutcome::Failed, L"Varnel ended before it answered", true);
+            const DWORD left = MillisecondsUntil(deadline);
+            if (left == 0) {
+                return Outcome(ExchangeOutcome::NoAnswer,
+                               L"no answer from Varnel within " + SecondsText(limits.timeoutMs) + L" seconds", true);
+            }
+            const DWORD woke = ::MsgWaitForMultipleObjects(static_cast<DWORD>(ends.size()), ends.data(), FALSE, left, QS_ALLINPUT);
+            if (woke < WAIT_OBJECT_0 + limits.giveUp.size()) {
+                return Outcome(ExchangeOutcome::Failed, L"nobody waits for this run any more", true);
+            }
+            if (woke < WAIT_OBJECT_0 + ends.size()) serverEnded = true;
+        }
     } catch (const ProgramError& e) {
         return Outcome(ExchangeOutcome::Failed, e.Text());
-    }
-}
-
-ExchangeResult ExchangeClient::WaitForAnswer(std::chrono::steady_clock::time_point deadline, DWORD timeoutMs) {
-    const UINT dataReady = ServiceMessage(Service::Varnel, MessageKind::DataReady);
-    const uint32_t self = WindowHandleValue(state_->window);
-    for (;;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == dataReady && IsAnswerFor(message.lParam, self)) {
-                std::optional<std::wstring> answer = ReadAnswer(dataReady);
-                if (!answer) {
-                    return Outcome(ExchangeOutcome::Failed,
-                                   L"Varnel announced an answer, but its answer block \"" +
-                                       std::wstring(CatalogueEntry(Service::Varnel).answerBlockName) +
-                                       L"\" cannot be read");
-                }
-                return AnswerOutcome(std::move(*answer));
-            }
-            // Another client's answer, and everything else, is none of this exchange's business.
-            if (message.message != dataReady) ::DispatchMessageW(&message);
-        }
-        const DWORD left = MillisecondsUntil(deadline);
-        if (left == 0) {
-            return Outcome(ExchangeOutcome::NoAnswer, L"no answer from Varnel within " + SecondsText(timeoutMs) +
-                                                          L" seconds");
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT);
     }
 }
 

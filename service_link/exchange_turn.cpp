@@ -2,40 +2,25 @@
 
 #include "program_error.h"
 #include "system_error.h"
+#include "waiting.h"
 
-#include <chrono>
+#include <vector>
 
 namespace CustomPipes {
 
-namespace {
-
-// Waits for object, meanwhile handling the messages other programs send to this
-// thread's windows: a broadcast sender waits for every top-level window's reply.
-DWORD WaitHandlingSentMessages(HANDLE object, DWORD waitMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        const DWORD result = ::MsgWaitForMultipleObjects(1, &object, FALSE, left.count() > 0 ? static_cast<DWORD>(left.count()) : 0,
-                                                         QS_SENDMESSAGE);
-        if (result != WAIT_OBJECT_0 + 1) return result;
-        MSG message;
-        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
-}  // namespace
-
-ExchangeTurn ExchangeTurn::Take(DWORD waitMs) {
+ExchangeTurn ExchangeTurn::Take(std::chrono::steady_clock::time_point deadline, std::span<const HANDLE> giveUp) {
     UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kExchangeTurnName));
     if (!mutex) {
         throw ProgramError(SystemErrorText(L"The clients' turn mutex \"" + std::wstring(kExchangeTurnName) +
                                                L"\" could not be made",
                                            ::GetLastError()));
     }
+    std::vector<HANDLE> objects{mutex.get()};
+    objects.insert(objects.end(), giveUp.begin(), giveUp.end());
     ExchangeTurn turn;
-    switch (WaitHandlingSentMessages(mutex.get(), waitMs)) {
+    switch (WaitHandlingSentMessages(objects, deadline)) {
     case WAIT_OBJECT_0:
-    case WAIT_ABANDONED:  // its holder ended without giving it back
+    case WAIT_ABANDONED_0:  // its holder ended without giving it back
         turn.mutex_ = std::move(mutex);
         break;
     default:

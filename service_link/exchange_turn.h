@@ -6,6 +6,9 @@
 #include "handles.h"
 #include "win32.h"
 
+#include <chrono>
+#include <span>
+
 namespace CustomPipes {
 
 // A mutex in the session's namespace: the clients of one desktop session share one Varnel.
@@ -26,10 +29,11 @@ public:
     }
     ~ExchangeTurn() { Release(); }
 
-    // Waits up to waitMs for the turn. An empty turn when another client kept it all
-    // that time. Raises ProgramError when the turn's mutex cannot be made (another
-    // object has taken its name).
-    static ExchangeTurn Take(DWORD waitMs);
+    // Waits for the turn until deadline, or until one of giveUp is signalled, handling
+    // sent messages meanwhile. An empty turn when another client kept it all that time.
+    // Raises ProgramError when the turn's mutex cannot be made (another object has
+    // taken its name).
+    static ExchangeTurn Take(std::chrono::steady_clock::time_point deadline, std::span<const HANDLE> giveUp = {});
 
     explicit operator bool() const noexcept { return mutex_ != nullptr; }
 

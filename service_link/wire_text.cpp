@@ -1,6 +1,7 @@
 #include "wire_text.h"
 
 #include "program_error.h"
+#include "srw_lock.h"
 #include "utf16.h"
 
 #include <algorithm>
@@ -95,10 +96,11 @@ std::string ToUtf8(std::wstring_view text) {
 
 namespace {
 
-// What each byte denotes under a single-byte code page, worked out once per code page
-// and thread: a request has several values, and a conversion per value cost more than
-// encoding it. Trivially destructible on purpose: a thread_local with a destructor
-// keeps the module that holds it (varnel.dll) loaded until the thread ends.
+// What each byte denotes under a single-byte code page, worked out once per code page:
+// a request has several values, and a conversion per value cost more than encoding it.
+// One table for the process, behind a lock: a thread_local would make the threads
+// runtime keep data of every thread that wrote a request, which a DLL unloaded before
+// the thread ends leaves behind.
 struct ByteCharacters {
     UINT codePage = 0;
     bool singleByte = false;
@@ -106,13 +108,18 @@ struct ByteCharacters {
     wchar_t denoted[256] = {};
 };
 
-const ByteCharacters& ByteCharactersOf(UINT codePage) {
-    static thread_local ByteCharacters table;
+SRWLOCK lastTableLock = SRWLOCK_INIT;
+ByteCharacters lastTable;  // the code page asked for last
+
+ByteCharacters ByteCharactersOf(UINT codePage) {
     const UINT cp = Resolve(codePage);
-    if (table.codePage == cp && cp != 0) return table;
+    if (cp != 0) {
+        const SharedLock lock(lastTableLock);
+        if (lastTable.codePage == cp) return lastTable;
+    }
+    ByteCharacters table;
     table.codePage = cp;
     table.singleByte = IsSingleByteCodePage(cp);
-    table.complete = false;
     if (table.singleByte) {
         char everyByte[256];
         for (int b = 0; b < 256; ++b) everyByte[b] = static_cast<char>(b);
@@ -120,6 +127,8 @@ const ByteCharacters& ByteCharactersOf(UINT codePage) {
         table.complete = denoted.size() == 256;
         if (table.complete) denoted.copy(table.denoted, 256);
     }
+    const ExclusiveLock lock(lastTableLock);
+    lastTable = table;
     return table;
 }
 
@@ -136,7 +145,7 @@ void AppendValue(std::wstring_view value, UINT codePage, std::wstring& text) {
         text += value;
         return;
     }
-    const ByteCharacters& table = ByteCharactersOf(codePage);
+    const ByteCharacters table = ByteCharactersOf(codePage);
     if (!table.singleByte) {
         throw ProgramError(L"The system ANSI code page " + std::to_wstring(table.codePage) +
                            L" is a multi-byte code page: a request can carry only ASCII text "

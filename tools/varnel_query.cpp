@@ -45,7 +45,7 @@ QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) 
                               std::to_wstring(CustomPipes::kServerStartWaitMs / 1000) + L" seconds for it");
     };
     const CustomPipes::ExchangeResult result =
-        client.Run(request, static_cast<DWORD>(options.timeoutSeconds * 1000), sayStarting);
+        client.Run(request, CustomPipes::RunLimits::From(static_cast<DWORD>(options.timeoutSeconds * 1000)), sayStarting);
     // An answer that may be cut is still written where the answer goes, to be looked
     // into; the exit code says it is not whole.
     if (result.outcome == CustomPipes::ExchangeOutcome::Answered || !result.answer.empty()) {

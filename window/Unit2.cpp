@@ -270,7 +270,7 @@ void TfrmMain::Button1Click() {
     const std::wstring request = CustomPipes::BuildSearchRequest(search);
     // One answer block serves every client: our clients take turns, and this window
     // does not wait for its turn but says so.
-    if (!turn_) turn_ = CustomPipes::ExchangeTurn::Take(0);
+    if (!turn_) turn_ = CustomPipes::ExchangeTurn::Take(std::chrono::steady_clock::now());
     if (!turn_) {
         throw CustomPipes::ProgramError(
             L"Another program is waiting for Varnel's answer to its request; send the request again in a moment");

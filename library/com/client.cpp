@@ -1,6 +1,7 @@
 #include "client.h"
 
 #include "query_options.h"
+#include "search.h"
 #include "search_request.h"
 #include "server_start.h"
 #include "server.h"
@@ -90,8 +91,7 @@ HRESULT Client::Create(REFIID iid, void** object) noexcept {
         library->Release();
         if (FAILED(hr)) return hr;
         UniqueTypeInfo typeInfo(info);
-        UniqueSearch search(varnel_search_new());
-        if (!search) return E_OUTOFMEMORY;
+        UniqueSearch search(new VarnelSearch());
         Client* client = new Client(std::move(search), std::move(typeInfo));
         hr = client->QueryInterface(iid, object);
         client->Release();
@@ -102,6 +102,8 @@ HRESULT Client::Create(REFIID iid, void** object) noexcept {
         return E_UNEXPECTED;
     }
 }
+
+void Client::SearchFree::operator()(VarnelSearch* search) const noexcept { delete search; }
 
 Client::Client(UniqueSearch search, UniqueTypeInfo typeInfo)
     : search_(std::move(search)),
@@ -266,8 +268,7 @@ HRESULT Client::SearchRequest(BSTR request, BSTR* answer) {
                                                       ? L"SearchRequest takes a request document, not an empty text"
                                                       : L"the request document holds a NUL character");
         }
-        UniqueSearch prepared(varnel_search_new());
-        if (!prepared) return Raise(E_OUTOFMEMORY, L"out of memory");
+        UniqueSearch prepared(new VarnelSearch());
         if (varnel_search_set(prepared.get(), L"request", document.c_str()) != VARNEL_OK) {
             return Raise(ErrorOf(VARNEL_REFUSED), varnel_search_error(prepared.get()));
         }

@@ -68,8 +68,11 @@ public:
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
 
 private:
+    // The object's searches are the library's own: COM holds the DLL loaded while an
+    // object lives (DllCanUnloadNow), so they take no reference of their own as the C
+    // interface's do.
     struct SearchFree {
-        void operator()(VarnelSearch* search) const noexcept { varnel_search_free(search); }
+        void operator()(VarnelSearch* search) const noexcept;
     };
     using UniqueSearch = std::unique_ptr<VarnelSearch, SearchFree>;
 

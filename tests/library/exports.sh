@@ -7,6 +7,9 @@
 #   DLL's disassembly the code each export names removes its own arguments: every ret
 #   of it (and of the cold part GCC splits off) is "ret $N", N the size of its
 #   parameters ("ret" alone for none). 32-bit programs cannot run here to show it;
+# - in both DLLs varnel_search_free gives back the search's reference to the library by
+#   its last instruction, a jump to FreeLibrary (never a call that would return into a
+#   library that may be gone);
 # - both import from system DLLs only: the runtime is linked in.
 set -euo pipefail
 root=$1 x64=$2 x86=$3 x86_object=$4
@@ -71,5 +74,18 @@ check_x86_returns() { # DLL
   done
 }
 check_x86_returns "$x86"
-[ -z "$fail" ] && echo "varnel.dll, x64 and x86: the exports varnel.h declares and the COM server's, undecorated; __stdcall on x86, each removing its own arguments (ret N); system imports only"
+check_tail_free() { # TOOL_PREFIX DLL LABEL
+  local slot code
+  slot=$("$1-nm" "$2" | sed -n 's/^0*\([0-9a-f]*\) I __imp__\{0,1\}FreeLibrary\(@4\)\{0,1\}$/\1/p')
+  code=$("$1-objdump" -d --no-show-raw-insn "$2" |
+    awk -v label="<$3>:" '/^[0-9a-f]+ </ { inside = ($2 == label); next } inside && NF > 1 { $1 = ""; print }')
+  if [ -z "$slot" ] || [ -z "$code" ]; then
+    say_fail "$2: no FreeLibrary import or no code labelled $3 to read"
+  elif grep -qiE "call.*(FreeLibrary|0x0*$slot)" <<<"$code" || ! grep -qiE "jmp +\*(0x0*$slot\b|.*<__imp__?FreeLibrary)" <<<"$code"; then
+    say_fail "$2: $3 does not end with a jump to FreeLibrary, so the search's free may return into an unloaded library"
+  fi
+}
+check_tail_free x86_64-w64-mingw32 "$x64" varnel_search_free
+check_tail_free i686-w64-mingw32 "$x86" _varnel_search_free@4
+[ -z "$fail" ] && echo "varnel.dll, x64 and x86: the exports varnel.h declares and the COM server's, undecorated; __stdcall on x86, each removing its own arguments (ret N); the search's free ending in a jump to FreeLibrary; system imports only"
 [ -z "$fail" ]

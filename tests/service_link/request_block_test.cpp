@@ -178,7 +178,7 @@ TEST(RequestBlock, AClientFindingItsBlockMadeByAnotherProgramMakesAnotherWindowA
 
     // Whatever the run comes to (Varnel is not installed here), the request is written
     // into the client's own block, and not one byte of the other program's changes.
-    client->Run(Request(5, L'q'), 1000);
+    client->Run(Request(5, L'q'), CustomPipes::RunLimits::From(1000));
     const auto own = OpenRequestBlock(client->Window());
     EXPECT_EQ(Prefix(own, 6), Request(5, L'q'));
     const auto* taken = static_cast<const unsigned char*>(BlockTakenInAdvance::block->Data());
