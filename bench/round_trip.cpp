@@ -2,12 +2,14 @@
 
 #include "gui_driver.h"
 #include "notice_listener.h"
+#include "process_resources.h"
 #include "processes.h"
 #include "program_error.h"
 #include "protocol.h"
 #include "timing.h"
 #include "varnel_library.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace bench {
@@ -320,6 +322,22 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
             [&] { return broadcastPingPong.Once(); }, kWarmUps, kRepetitions);
         PrintFigure("- the same with a new search for each run: varnel_search_new, varnel_search_run, varnel_search_free",
                     "broadcast and broadcast back", fresh, kRepetitions, 0);
+
+        // A host that runs for hours: what 300 runs of a kept search leave behind.
+        {
+            constexpr int kLongRuns = 300;
+            LibrarySearch kept(library);
+            if (kept.Run(kAnswerTimeoutMs) != 0) throw CustomPipes::ProgramError(L"varnel.dll gave " + kept.Error());
+            const size_t handlesBefore = OpenHandleCount(), bytesBefore = CommittedPrivateBytes();
+            for (int run = 0; run < kLongRuns; ++run) {
+                if (const int result = kept.Run(kAnswerTimeoutMs); result != 0) {
+                    throw CustomPipes::ProgramError(L"varnel.dll gave " + std::to_wstring(result) + L" in run " + std::to_wstring(run));
+                }
+            }
+            std::printf("%d runs of one search in one process: %zu handles before, %zu after; %zu KiB of private memory "
+                        "committed before, %zu KiB after\n",
+                        kLongRuns, handlesBefore, OpenHandleCount(), bytesBefore / 1024, CommittedPrivateBytes() / 1024);
+        }
     }
 
     echo.Stop();

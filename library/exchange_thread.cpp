@@ -221,7 +221,8 @@ DWORD WaitAsHost(std::span<const HANDLE> objects, Clock::time_point deadline) no
         const HRESULT result = ::CoWaitForMultipleHandles(0, CustomPipes::MillisecondsUntil(deadline), static_cast<ULONG>(objects.size()),
                                                           const_cast<HANDLE*>(objects.data()), &index);
         if (result == S_OK) return WAIT_OBJECT_0 + index;
-        return result == RPC_S_CALLPENDING ? WAIT_TIMEOUT : WAIT_FAILED;
+        if (result == RPC_S_CALLPENDING) return WAIT_TIMEOUT;
+        // COM refuses its wait here (inside an input-synchronous call, say): the plain one.
     }
     return CustomPipes::WaitHandlingSentMessages(objects, deadline);
 }
