@@ -30,8 +30,8 @@ using CustomPipes::ExchangeOutcome;
 using CustomPipes::ExchangeResult;
 using CustomPipes::UniqueHandle;
 
-// How long the last free waits for the thread to put its window away, and then for it
-// to be gone.
+// How long the last free waits for the thread to leave its loop, and then for it to be
+// gone with its window.
 constexpr DWORD kEndWaitMs = 5000;
 constexpr DWORD kExitWaitMs = 500;
 // How long past its deadline a run that the thread has begun is waited for: a start of
@@ -88,7 +88,7 @@ struct Job {
 // does not wait for the thread's end leaves it what it still uses.
 struct Worker {
     UniqueHandle wake = NewEvent(false);  // a run, or the end, is asked for
-    UniqueHandle finished = NewEvent(true);  // the thread has put its window away and is leaving
+    UniqueHandle finished = NewEvent(true);  // the thread has served its last run and is leaving
     UniqueHandle thread;
     std::deque<std::shared_ptr<Job>> queue;  // guarded by lock
     bool started = false;                    // guarded by lock
@@ -147,8 +147,7 @@ bool Ending(Worker& self) {
 
 // Between runs the thread handles and drops what its window hears (answers meant for
 // other clients, broadcasts), so that no sender ever waits on it.
-void Serve(Worker& self) {
-    std::unique_ptr<CustomPipes::ExchangeClient> client;
+void Serve(Worker& self, std::unique_ptr<CustomPipes::ExchangeClient>& client) {
     while (!Ending(self)) {
         if (const std::shared_ptr<Job> job = NextJob(self)) {
             RunJob(*job, client);
@@ -187,8 +186,12 @@ DWORD WINAPI ThreadMain(void* parameter) {
             const CustomPipes::ExclusiveLock guard(lock);
             self.started = true;
         }
-        Serve(self);
+        std::unique_ptr<CustomPipes::ExchangeClient> client;
+        Serve(self, client);
+        // Told before the window is put away: under Wine that takes the loader lock,
+        // which a free from DllMain holds while it waits.
         ::SetEvent(self.finished.get());
+        client.reset();
     }
     ::FreeLibraryAndExitThread(module, 0);
 }
@@ -254,9 +257,11 @@ void SearchFreed() noexcept {
     }
     ::SetEvent(ending->wake.get());
     // A thread that never started (the loader lock held since its creation) ends by
-    // itself once it can. One that did puts its window away at once, then ends: that last
-    // step needs the loader lock, so a free from DllMain gives it a moment only. At
-    // process exit the thread is gone already, and its handle says so.
+    // itself once it can. One that did leaves its loop at once (or when a run that
+    // nobody waits for has given up), then puts its window away and ends: those steps
+    // need the loader lock, so a free from DllMain gives them a moment only, and the
+    // thread finishes once the lock is free. At process exit the thread is gone
+    // already, and its handle says so.
     if (!started) return;
     const HANDLE ends[] = {ending->finished.get(), ending->thread.get()};
     if (::WaitForMultipleObjects(2, ends, FALSE, kEndWaitMs) == WAIT_OBJECT_0) {

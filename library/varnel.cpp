@@ -2,7 +2,7 @@
 // everything, and what it caught becomes a result code and, for a search, its error
 // text. Nothing of C++ (exceptions, allocations, layouts) reaches the caller.
 //
-// No DllMain of our own: nothing may start or wait while the loader lock is held. The
+// Nothing starts or waits in DllMain (unloading.cpp), where the loader lock is held. The
 // library's thread starts with the first run and ends with the last search's free.
 #include "varnel.h"
 
