@@ -18,16 +18,21 @@
  *                             before sending: not well-formed (the parser's reason and
  *                             line), longer than 8191 characters, or text the ANSI code
  *                             page cannot carry
- *     3  VARNEL_NO_ANSWER     no answer within the timeout
+ *     3  VARNEL_NO_ANSWER     no answer within the timeout (or no turn within it:
+ *                             another client kept Varnel busy; nothing was sent)
  *     4  VARNEL_FAILED        anything else
  *   varnel_search_error gives the reason of the last failure of a search.
  * - No exception, no structure and no memory crosses the boundary. On 32-bit Windows
  *   every function is __stdcall and exported under its plain name (no "@N").
  * - Any thread may call; no message loop is needed. A run does its exchange on a thread
- *   of the library's own and the calling thread waits (up to the timeout, plus up to
- *   8 seconds when Varnel has to be started). Runs from several threads are served
- *   one at a time. One search is used by one thread at a time; different searches may
- *   be used by different threads.
+ *   of the library's own and the calling thread waits: the timeout is one deadline for
+ *   the whole run, waiting behind other runs included (plus up to 8 seconds when Varnel
+ *   has to be started). While it waits, the calling thread handles the messages sent
+ *   to it and, on a single-threaded apartment, incoming COM calls; nothing posted is
+ *   taken from its queue. Runs from several threads are served one at a time, in turn.
+ *   One search is used by one thread at a time; different searches may be used by
+ *   different threads.
+ * - An open search keeps the library loaded, even after the host's FreeLibrary.
  */
 #ifndef VARNEL_H
 #define VARNEL_H
@@ -60,9 +65,10 @@ typedef struct VarnelSearch VarnelSearch;
  * address of the body itself. NULL only when memory runs out. */
 VarnelSearch* VARNEL_CALL varnel_search_new(void);
 
-/* Frees a search and its texts. NULL is allowed and does nothing. When the last search
- * of the process is freed, the library's thread and its hidden window end before this
- * returns, so that the library can be unloaded. */
+/* Frees a search and its texts, and its hold on the library. NULL is allowed and does
+ * nothing. When the last search of the process is freed, the library's thread and its
+ * hidden window end before this returns (from DllMain, where the loader lock is held,
+ * they end by themselves soon after), so that the library can be unloaded. */
 void VARNEL_CALL varnel_search_free(VarnelSearch* search);
 
 /* Sets one option, named as varnel-query's without the dashes, with the same meaning:
@@ -86,9 +92,10 @@ int VARNEL_CALL varnel_search_set(VarnelSearch* search, const wchar_t* option, c
  * to timeoutMs milliseconds (above 0, at most 86400000) for the answer. Returns 0 to 4
  * as listed above; 2 also for a timeout out of range or a NULL search; 4 also for an
  * answer that fills Varnel's whole answer block with no NUL to end it (it may be cut),
- * and when Varnel is not running and the calling process runs elevated (what the
- * current user's installation record names is then not started). A chosen search waits
- * for a person: give it minutes. */
+ * when Varnel is not running and the calling process runs elevated (what the current
+ * user's installation record names is then not started), when Varnel ends before it
+ * answers, and when the library's thread cannot start within the timeout (a run from
+ * DllMain). A chosen search waits for a person: give it minutes. */
 int VARNEL_CALL varnel_search_run(VarnelSearch* search, unsigned timeoutMs);
 
 /* The answer of the last run that returned 0: Varnel's XML document, decoded, its lines
