@@ -1,11 +1,10 @@
 // What this process holds, counted the same way under Wine and Windows: its open
-// handles and its committed private memory. GetProcessHandleCount says 0 under Wine, so
-// handles are counted by asking each small handle value whether it is open.
+// handles and its committed private memory. GetProcessHandleCount gives 0 under Wine and
+// so does PROCESS_MEMORY_COUNTERS_EX::PrivateUsage, so handles are counted by asking
+// each small handle value whether it is open, and memory by walking the address space.
 #pragma once
 
 #include "win32.h"
-
-#include <psapi.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -20,15 +19,8 @@ inline size_t OpenHandleCount() {
     return open;
 }
 
-// Bytes of private memory committed to this process.
+// Bytes of private memory committed to this process: its committed private regions.
 inline size_t CommittedPrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    if (::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters) &&
-        counters.PrivateUsage != 0) {
-        return counters.PrivateUsage;
-    }
-    // Where the counter is not kept: the committed private regions, walked.
     size_t committed = 0;
     MEMORY_BASIC_INFORMATION region{};
     for (const char* at = nullptr; ::VirtualQuery(at, &region, sizeof region) == sizeof region;
