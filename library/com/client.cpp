@@ -243,6 +243,13 @@ HRESULT Client::put_TimeoutSeconds(double value) {
 HRESULT Client::Run(VarnelSearch& search, BSTR* answer) {
     if (!answer) return E_POINTER;
     *answer = nullptr;
+    // The wait serves COM calls that reach this apartment: one of them may release the
+    // caller's last reference, which must not take the object from under its own run.
+    AddRef();
+    struct Released {
+        Client* self;
+        ~Released() { self->Release(); }
+    } released{this};
     const auto timeoutMs = static_cast<unsigned>(std::ceil(timeoutSeconds_ * 1000));
     const int result = varnel_search_run(&search, timeoutMs);
     lastRequest_ = varnel_search_request(&search);
