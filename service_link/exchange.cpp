@@ -141,7 +141,13 @@ ExchangeResult ExchangeClient::Run(const std::wstring& request, const RunLimits&
             startedAt = Clock::now();
             if (starting) starting(path);
         };
-        start.announcedAt = &announcedAt;
+        // Taken before the post: a notice posted earlier cannot be its answer, and a
+        // Varnel that ends once it has the request is still there to be watched.
+        UniqueHandle server;
+        start.announcing = [&] {
+            server = OpenServerProcess();
+            announcedAt = ::GetTickCount();
+        };
         if (!EnsureServerAndNotify(state_->window, kWindowRequestCode, start)) {
             return Outcome(ExchangeOutcome::NotInstalled,
                            L"Varnel is neither running nor installed: " + DescribeMissingServer() + L"; nothing was sent");
@@ -149,7 +155,6 @@ ExchangeResult ExchangeClient::Run(const std::wstring& request, const RunLimits&
         // Starting Varnel may take its own time on top of the timeout.
         if (startedAt) deadline += Clock::now() - *startedAt;
 
-        const UniqueHandle server = OpenServerProcess();
         std::vector<HANDLE> ends = limits.giveUp;
         if (server) ends.push_back(server.get());
         bool serverEnded = false;

@@ -91,7 +91,7 @@ bool EnsureServerAndNotify(HWND clientWindow, uint16_t code, const ServerStartOp
         StartServer(path, options);
     }
     // Varnel names the request block by lParam (see RequestBlockName).
-    if (options.announcedAt) *options.announcedAt = ::GetTickCount();
+    if (options.announcing) options.announcing();
     ::PostMessageW(HWND_BROADCAST, ServiceMessage(Service::Varnel, MessageKind::Request), code,
                    static_cast<LPARAM>(WindowHandleValue(clientWindow)));
     return true;

@@ -49,9 +49,9 @@ struct ServerStartOptions {
     bool inServerFolder = false;
     // Learns the path just before Varnel is started and waited for.
     std::function<void(const std::wstring& path)> starting;
-    // Optional: set to the tick count (GetTickCount, as a message's time) just before the
-    // request is posted. A notice posted earlier cannot be its answer.
-    DWORD* announcedAt = nullptr;
+    // Called just before the request is posted: the last moment at which Varnel has
+    // certainly not answered it yet.
+    std::function<void()> announcing;
 };
 
 // Makes sure Varnel runs and can hear a broadcast, then broadcasts the request message

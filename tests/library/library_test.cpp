@@ -108,7 +108,11 @@ protected:
         StopEveryServer();
         WriteServerRecord(ServerPath());
     }
-    void TearDown() override { StopEveryServer(); }
+    // The record goes too: a test that registers the server expects to find none.
+    void TearDown() override {
+        StopEveryServer();
+        DeleteServerRecord();
+    }
 };
 
 }  // namespace
