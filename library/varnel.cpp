@@ -13,7 +13,6 @@
 #include "program_error.h"
 #include "exchange_thread.h"
 #include "search.h"
-#include "standard_streams.h"
 #include "version.h"
 #include "wire_text.h"
 
@@ -44,7 +43,7 @@ int Failure(VarnelSearch& search, int code) noexcept {
         try {
             throw;
         } catch (const CustomPipes::ProgramError& e) {
-            search.error = tools::OneLine(e.Text());
+            search.error = CustomPipes::wire::OneLine(e.Text());
         } catch (const std::bad_alloc&) {
             search.error = L"out of memory";
         } catch (const std::exception& e) {

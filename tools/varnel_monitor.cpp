@@ -231,7 +231,7 @@ int wmain(int argc, wchar_t** argv) {
     try {
         return static_cast<int>(Run(std::vector<std::wstring>(argv + 1, argv + argc), failure));
     } catch (const CustomPipes::ProgramError& e) {
-        tools::WriteErrorLine(L"varnel-monitor: " + tools::OneLine(e.Text()));
+        tools::WriteErrorLine(L"varnel-monitor: " + CustomPipes::wire::OneLine(e.Text()));
         return static_cast<int>(failure);
     }
 }

@@ -1,6 +1,6 @@
 #include "client.h"
 
-#include "query_options.h"
+#include "search_options.h"
 #include "search.h"
 #include "search_request.h"
 #include "server_start.h"
@@ -109,7 +109,7 @@ Client::Client(UniqueSearch search, UniqueTypeInfo typeInfo)
     : search_(std::move(search)),
       typeInfo_(std::move(typeInfo)),
       options_(DefaultOptions()),
-      timeoutSeconds_(tools::QueryOptions{}.timeoutSeconds) {
+      timeoutSeconds_(CustomPipes::kDefaultTimeoutSeconds) {
     ModuleAddRef();
 }
 
