@@ -9,6 +9,7 @@
 #include "CustomPipes.h"
 #include "exchange.h"
 #include "launch_switch.h"
+#include "platform.h"
 #include "process_start.h"
 #include "program_error.h"
 #include "exchange_thread.h"

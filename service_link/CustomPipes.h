@@ -20,6 +20,7 @@
 #pragma once
 
 #include "answer_reading.h"
+#include "command_line_start.h"
 #include "exchange.h"
 #include "exchange_turn.h"
 #include "installation_record.h"

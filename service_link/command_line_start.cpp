@@ -1,5 +1,4 @@
-// Starting Varnel with a command-line switch.
-#include "server_start.h"
+#include "command_line_start.h"
 
 #include "process_start.h"
 

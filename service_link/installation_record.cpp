@@ -3,7 +3,6 @@
 #include "handles.h"
 #include "program_error.h"
 #include "protocol.h"
-#include "server_start.h"
 #include "wire_text.h"
 
 #include <vector>

@@ -3,6 +3,7 @@
 #include "search_options.h"
 #include "search.h"
 #include "search_request.h"
+#include "platform.h"
 #include "server_start.h"
 #include "server.h"
 
