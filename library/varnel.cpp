@@ -10,7 +10,6 @@
 #include "exchange.h"
 #include "launch_switch.h"
 #include "platform.h"
-#include "process_start.h"
 #include "program_error.h"
 #include "exchange_thread.h"
 #include "search.h"

@@ -50,8 +50,4 @@ HWND CreateHiddenTopLevelWindow(const wchar_t* className, WNDPROC windowProc) {
     return window;
 }
 
-void AcceptFromAnyProcess(HWND window, UINT message) noexcept {
-    if (message != 0) ::ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
-}
-
 }  // namespace CustomPipes

@@ -1,6 +1,7 @@
 // Making sure Varnel runs and can hear, and announcing a request to it.
 #include "server_start.h"
 
+#include "command_line_start.h"
 #include "handles.h"
 #include "installation_record.h"
 #include "platform.h"

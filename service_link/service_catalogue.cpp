@@ -70,4 +70,8 @@ const ServiceEntry* FindAnswerBlockByDataReady(UINT messageId) {
     return nullptr;
 }
 
+void AcceptFromAnyProcess(HWND window, UINT message) noexcept {
+    if (message != 0) ::ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
+}
+
 }  // namespace CustomPipes

@@ -6,7 +6,6 @@
 #include "dpi.h"
 #include "form_description.h"
 #include "form_layout.h"
-#include "hidden_window.h"
 #include "launch_switch.h"
 #include "memo_text.h"
 #include "program_error.h"

@@ -1,6 +1,8 @@
 // Module CustomPipes: the client side of the contract with Varnel, all of it. A client
 // program includes this header and links the static library service_link (with expat,
-// advapi32 and user32). Everything is in namespace CustomPipes.
+// advapi32 and user32). Everything is in namespace CustomPipes. The other headers of
+// this folder are the parts a client may also use on their own (a hidden window, the
+// named blocks, the search options); those beside the sources are the library's own.
 //
 // A program without a window of its own asks in three calls:
 //
