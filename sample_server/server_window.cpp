@@ -290,7 +290,7 @@ void ServerWindow::ShowMatches(const Search& search, std::vector<Match> matches,
     ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
     for (const Match& match : matches) {
-        const std::wstring caption = CustomPipes::SafeForDisplay(MatchCaption(match));
+        const std::wstring caption = display::SafeForDisplay(MatchCaption(match));
         ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption.c_str()));
     }
     if (!matches.empty()) ::SendMessageW(list, LB_SETCURSEL, 0, 0);
@@ -299,7 +299,7 @@ void ServerWindow::ShowMatches(const Search& search, std::vector<Match> matches,
     const std::wstring status = matches.empty()
                                     ? L"Ничего не найдено (" + SearchCaption(search) + L")."
                                     : L"Выберите орган и нажмите «Отправить выбранное» (" + SearchCaption(search) + L").";
-    ::SetWindowTextW(Control(kStatusId), CustomPipes::SafeForDisplay(status).c_str());
+    ::SetWindowTextW(Control(kStatusId), display::SafeForDisplay(status).c_str());
     pending_ = {search, std::move(matches), code, client};
 }
 
@@ -323,7 +323,7 @@ void ServerWindow::WriteLog() {
     ::SendMessageW(log, WM_SETREDRAW, FALSE, 0);
     for (const std::wstring& line : lines) {
         if (::SendMessageW(log, LB_GETCOUNT, 0, 0) >= kMaxLogLines) ::SendMessageW(log, LB_DELETESTRING, 0, 0);
-        ::SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(CustomPipes::SafeForDisplay(line).c_str()));
+        ::SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display::SafeForDisplay(line).c_str()));
     }
     const LRESULT count = ::SendMessageW(log, LB_GETCOUNT, 0, 0);
     if (count > 0) ::SendMessageW(log, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);

@@ -148,7 +148,7 @@ private:
         std::wstring text = title + std::to_wstring(lines.size()) + L" lines\n";
         const size_t shown = whole ? lines.size() : std::min(lines.size(), kShownLines);
         // Whoever wrote the block must not be able to rewrite the lines shown before it.
-        for (size_t i = 0; i < shown; ++i) text += L"    " + CustomPipes::EscapeControls(lines[i]) + L"\n";
+        for (size_t i = 0; i < shown; ++i) text += L"    " + display::EscapeControls(lines[i]) + L"\n";
         if (shown < lines.size()) {
             text += L"    ... " + std::to_wstring(lines.size() - shown) + L" more lines (--full prints them)\n";
         }

@@ -7,8 +7,8 @@
 #include "win32.h"
 
 struct FormFonts {
-    CustomPipes::UniqueFont normal;  // Tahoma 8 pt
-    CustomPipes::UniqueFont link;    // the same, underlined
+    display::UniqueFont normal;  // Tahoma 8 pt
+    display::UniqueFont link;    // the same, underlined
 };
 
 // The form's fonts at dpi. Throws when they cannot be created.

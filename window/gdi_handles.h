@@ -1,7 +1,7 @@
-// Device contexts the window draws with; the font owner is in handles.h.
+// Device contexts the window draws with; the font owner is in fonts.h.
 #pragma once
 
-#include "handles.h"
+#include "fonts.h"
 #include "win32.h"
 
 // The device context of a WM_PAINT, ended on scope exit.

@@ -7,10 +7,12 @@
 #include <cwchar>
 #include <iterator>
 
-namespace CustomPipes {
+namespace display {
 
 namespace {
 
+using CustomPipes::IsHighSurrogate;
+using CustomPipes::IsLowSurrogate;
 
 // A tab moves the cursor as a space would; every other control can overwrite or
 // hide what was shown before it.
@@ -81,4 +83,4 @@ std::wstring SafeForDisplay(std::wstring_view text, size_t maxCharacters) {
     return out;
 }
 
-}  // namespace CustomPipes
+}  // namespace display

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace CustomPipes {
+namespace display {
 
 // Every character that would act on a terminal or a text control instead of being
 // seen is written as its code: control characters other than tab (below U+0020, U+007F
@@ -23,4 +23,4 @@ constexpr size_t kMaxDisplayCharacters = 400;
 // than maxCharacters is cut, never inside a surrogate pair or an escape, and ends in "…".
 std::wstring SafeForDisplay(std::wstring_view text, size_t maxCharacters = kMaxDisplayCharacters);
 
-}  // namespace CustomPipes
+}  // namespace display
