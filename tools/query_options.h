@@ -1,6 +1,7 @@
 // varnel-query's command line: the search of the window's page 1 as options.
 #pragma once
 
+#include "exchange.h"
 #include "search_options.h"
 
 #include <optional>
@@ -9,14 +10,9 @@
 
 namespace tools {
 
-// varnel-query's exit codes.
-enum class QueryExit : int {
-    Answered = 0,      // the answer was printed
-    NotInstalled = 1,  // Varnel is neither running nor installed; nothing was sent
-    Refused = 2,       // bad option, malformed or too long request; nothing was sent
-    NoAnswer = 3,      // no answer within the timeout
-    Failed = 4,        // anything else: a registry value of the wrong type, an answer that cannot be written
-};
+// varnel-query's exit codes are the exchange's outcomes (0 the answer was printed, 1 not
+// installed, 2 refused, 3 no answer, 4 anything else), as varnel.dll's result codes are.
+using QueryExit = CustomPipes::ExchangeOutcome;
 
 struct QueryOptions {
     CustomPipes::SearchRequest search;        // the window's defaults, changed by the options

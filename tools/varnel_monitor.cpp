@@ -3,6 +3,7 @@
 // and never answers. See kUsage for the options.
 #include "block_reading.h"
 #include "display_text.h"
+#include "exchange.h"
 #include "handles.h"
 #include "hidden_window.h"
 #include "program_error.h"
@@ -47,7 +48,12 @@ that cannot be written, an --xml-dir that is not a folder).
 
 constexpr size_t kShownLines = 40;
 
-enum class MonitorExit : int { Ended = 0, Refused = 2, Failed = 4 };
+// The exit codes varnel-monitor shares with varnel-query.
+enum class MonitorExit : int {
+    Ended = static_cast<int>(CustomPipes::ExchangeOutcome::Answered),
+    Refused = static_cast<int>(CustomPipes::ExchangeOutcome::Refused),
+    Failed = static_cast<int>(CustomPipes::ExchangeOutcome::Failed),
+};
 
 struct MonitorOptions {
     bool full = false;
