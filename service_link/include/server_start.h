@@ -1,6 +1,7 @@
 // Making sure Varnel runs and can hear a request, and announcing it.
 #pragma once
 
+#include "protocol.h"
 #include "win32.h"
 
 #include <cstdint>
@@ -8,9 +9,6 @@
 #include <string>
 
 namespace CustomPipes {
-
-// The longest a start of Varnel is waited for before the request is announced.
-constexpr DWORD kServerStartWaitMs = 8000;
 
 // True while Varnel runs: its mutex "VARNEL2" exists.
 bool IsServerRunning();
