@@ -55,7 +55,7 @@ void SetSearchOption(Search& search, const std::wstring& name, const std::wstrin
     } else if (name == L"by") {
         SearchBy(search, value, prefix + name);
     } else if (name == L"defendant") {
-        search.addressOf = OneOrZero(value, prefix + name) ? Search::AddressOf::Respondent : Search::AddressOf::Body;
+        search.addressOf = OneOrZero(value, prefix + name) ? Search::AddressOf::Defendant : Search::AddressOf::Body;
     } else if (name == L"chosen") {
         search.answer = OneOrZero(value, prefix + name) ? Search::Answer::ChosenInVarnel : Search::Answer::Automatic;
     } else {

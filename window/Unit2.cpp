@@ -254,7 +254,7 @@ void TfrmMain::Button1Click() {
                 : IsChecked(RadioButton6) ? Search::By::Code
                                           : Search::By::Address;
     search.answer = SelectedItem(RadioGroup1) == 1 ? Search::Answer::ChosenInVarnel : Search::Answer::Automatic;
-    search.addressOf = SelectedItem(RadioGroup2) == 1 ? Search::AddressOf::Respondent : Search::AddressOf::Body;
+    search.addressOf = SelectedItem(RadioGroup2) == 1 ? Search::AddressOf::Defendant : Search::AddressOf::Body;
     search.nameOf = SelectedItem(RadioGroup3) == 1 ? Search::NameOf::OfficialSurname : Search::NameOf::Body;
     search.language = TextOf(ComboBox1);
     search.address = {.subject = TextOf(Edit1),

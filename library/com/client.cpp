@@ -65,7 +65,7 @@ std::map<std::wstring, std::wstring> DefaultOptions() {
         {L"settlement", search.address.settlement},
         {L"street", search.address.street},
         {L"index", search.address.index},
-        {L"defendant", search.addressOf == Search::AddressOf::Respondent ? L"1" : L"0"},
+        {L"defendant", search.addressOf == Search::AddressOf::Defendant ? L"1" : L"0"},
         {L"chosen", search.answer == Search::Answer::ChosenInVarnel ? L"1" : L"0"},
     };
 }

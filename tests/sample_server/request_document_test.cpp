@@ -49,7 +49,7 @@ TEST(RequestDocument, EveryFieldArrivesInItsOwnElement) {
     f.name = L"Корнеева";
     f.by = CustomPipes::SearchRequest::By::Code;
     f.answer = CustomPipes::SearchRequest::Answer::ChosenInVarnel;
-    f.addressOf = CustomPipes::SearchRequest::AddressOf::Respondent;
+    f.addressOf = CustomPipes::SearchRequest::AddressOf::Defendant;
     f.nameOf = CustomPipes::SearchRequest::NameOf::OfficialSurname;
     const RequestDocument r = ParseBuilt(f);
     EXPECT_EQ(r.subj, f.address.subject);

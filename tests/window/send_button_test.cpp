@@ -71,7 +71,7 @@ TEST_F(SendButton, TakesEveryFieldOfPageOne) {
     fields.name = L"Иванов";
     fields.by = CustomPipes::SearchRequest::By::Code;
     fields.answer = CustomPipes::SearchRequest::Answer::ChosenInVarnel;
-    fields.addressOf = CustomPipes::SearchRequest::AddressOf::Respondent;
+    fields.addressOf = CustomPipes::SearchRequest::AddressOf::Defendant;
     fields.nameOf = CustomPipes::SearchRequest::NameOf::OfficialSurname;
     const std::wstring request = ExpectedRequest(fields);
     EXPECT_EQ(Prefix(block_, request.size()), request);
