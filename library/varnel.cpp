@@ -47,7 +47,7 @@ int Failure(VarnelSearch& search, int code) noexcept {
         } catch (const std::bad_alloc&) {
             search.error = L"out of memory";
         } catch (const std::exception& e) {
-            search.error = CustomPipes::wire::DecodeUtf8(e.what());
+            search.error = CustomPipes::ExceptionText(e);
         } catch (...) {
             search.error = L"an unexpected failure inside varnel.dll";
         }

@@ -145,7 +145,7 @@ void ServerWindow::Guarded(const wchar_t* what, Handler&& handler) noexcept {
         }
     } catch (const std::exception& e) {
         try {
-            Log(Now() + L"  " + what + L": сбой: " + CustomPipes::wire::DecodeUtf8(e.what()));
+            Log(Now() + L"  " + what + L": сбой: " + CustomPipes::ExceptionText(e));
         } catch (...) {
         }
     } catch (...) {

@@ -2,7 +2,6 @@
 
 #include "error_text.h"
 #include "program_error.h"
-#include "utf16.h"
 
 #include <exception>
 
@@ -30,7 +29,7 @@ void Application::ShowCurrentError() noexcept {
     } catch (const CustomPipes::ProgramError& e) {
         ShowErrorText(e.Text());
     } catch (const std::exception& e) {
-        ShowErrorText(CustomPipes::FromCodePage(e.what(), CP_ACP));
+        ShowErrorText(CustomPipes::ExceptionText(e));
     } catch (...) {
         ShowErrorText(L"Unknown error");
     }
