@@ -8,6 +8,7 @@
 #include "server_interface.h"
 #include "service_catalogue.h"
 #include "system_error.h"
+#include "window_class.h"
 #include "wire_text.h"
 
 #include <array>
@@ -93,7 +94,7 @@ void ServerWindow::Create(int showCommand) {
     windowClass.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = CustomPipes::kVarnelWindowClass;
-    if (!::RegisterClassExW(&windowClass)) throw CustomPipes::ProgramError(L"The window class could not be registered");
+    CustomPipes::RegisterWindowClass(windowClass);
 
     requestMessage_ = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
     if (!::CreateWindowExW(0, CustomPipes::kVarnelWindowClass, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
