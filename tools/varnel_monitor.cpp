@@ -147,7 +147,7 @@ private:
     std::wstring Block(const wchar_t* what, const std::wstring& blockName, size_t bytes, const SYSTEMTIME& when,
                        const std::wstring& messageName, bool whole) {
         const std::wstring title = L"  " + std::wstring(what) + L" block \"" + blockName + L"\": ";
-        const tools::BlockText block = tools::ReadBlockText(blockName, bytes);
+        const tools::WatchedBlock block = tools::ReadWatchedBlock(blockName, bytes);
         if (!block.problem.empty()) return title + block.problem + L"\n";
 
         const std::vector<std::wstring> lines = CustomPipes::wire::DecodeLines(block.wireText);
