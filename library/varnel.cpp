@@ -12,7 +12,7 @@
 #include "platform.h"
 #include "program_error.h"
 #include "exchange_thread.h"
-#include "search.h"
+#include "varnel_search.h"
 #include "version.h"
 #include "wire_text.h"
 

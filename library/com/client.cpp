@@ -1,7 +1,7 @@
 #include "client.h"
 
 #include "search_options.h"
-#include "search.h"
+#include "varnel_search.h"
 #include "search_request.h"
 #include "platform.h"
 #include "server_start.h"
@@ -12,7 +12,7 @@
 #include <iterator>
 #include <new>
 
-namespace com {
+namespace library::com {
 
 namespace {
 
@@ -336,4 +336,4 @@ HRESULT Client::Raise(HRESULT code, std::wstring description) noexcept {
     return code;
 }
 
-}  // namespace com
+}  // namespace library::com

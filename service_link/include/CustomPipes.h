@@ -31,6 +31,7 @@
 #include "protocol.h"
 #include "request_block.h"
 #include "request_document.h"
+#include "request_vocabulary.h"
 #include "search_request.h"
 #include "server_start.h"
 #include "service_catalogue.h"

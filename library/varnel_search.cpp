@@ -1,9 +1,8 @@
-#include "search.h"
+#include "varnel_search.h"
 
 #include "exchange_thread.h"
 #include "program_error.h"
 #include "request_block.h"
-#include "request_document.h"
 #include "search_options.h"
 #include "wire_document.h"
 #include "wire_text.h"
@@ -23,9 +22,7 @@ std::wstring PreparedRequest(std::wstring document) {
         throw CustomPipes::ProgramError(L"the request holds a lone surrogate at character " + std::to_wstring(*lone + 1) +
                            L", which no encoding carries");
     }
-    const std::string utf8 = CustomPipes::wire::ToUtf8(document);
-    CustomPipes::CheckWellFormed(utf8);
-    return CustomPipes::wire::WireTextOfDocument(utf8) + L'\0';
+    return CustomPipes::wire::PreparedRequestWireText(CustomPipes::wire::ToUtf8(document));
 }
 
 }  // namespace
