@@ -18,6 +18,8 @@
 
 #include <utility>
 
+namespace window {
+
 namespace {
 
 constexpr const wchar_t* kFormClass = L"TfrmMain";
@@ -332,3 +334,5 @@ void TfrmMain::ShowExample(HWND label, CustomPipes::LaunchSwitch which, HWND edi
     ::SetWindowTextW(label, (L"varnel.exe" + CustomPipes::LaunchArguments(which, TextOf(edit))).c_str());
     FitLabelToText(label);
 }
+
+}  // namespace window

@@ -5,6 +5,8 @@
 
 #include <exception>
 
+namespace window {
+
 const wchar_t* const kApplicationTitle = L"Демонстрация взаимодействия с программой Varnel";
 
 
@@ -44,3 +46,5 @@ void Application::ShowErrorText(const std::wstring& text) noexcept {
         ::MessageBoxW(::GetActiveWindow(), text.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
     }
 }
+
+}  // namespace window

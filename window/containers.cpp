@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace window {
+
 namespace {
 
 // Slot of the container's font in the window's extra bytes.
@@ -118,3 +120,5 @@ void RegisterContainerClasses(HINSTANCE instance) {
     RegisterFormWindowClass(instance, kTabSheetClass, TabSheetProc, 0);
     RegisterFormWindowClass(instance, kGroupBoxClass, GroupBoxProc, sizeof(LONG_PTR));
 }
+
+}  // namespace window

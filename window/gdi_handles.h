@@ -4,6 +4,8 @@
 #include "fonts.h"
 #include "win32.h"
 
+namespace window {
+
 // The device context of a WM_PAINT, ended on scope exit.
 class PaintDc {
 public:
@@ -51,3 +53,5 @@ private:
     HDC dc_;
     HGDIOBJ previous_;
 };
+
+}  // namespace window

@@ -6,9 +6,13 @@
 #include <string>
 #include <string_view>
 
+namespace window {
+
 using CustomPipes::RunsUnderWine;
 
 // Wine's edit control faults while laying out some combining marks, which would end
 // the program on an answer that holds them: with underWine the text is
 // display::MarksAsPlaceholders(text); otherwise it is returned as it is.
 std::wstring MemoText(std::wstring_view text, bool underWine);
+
+}  // namespace window

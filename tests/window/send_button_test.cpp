@@ -5,6 +5,8 @@
 #include "raised_error.h"
 #include "search_request.h"
 
+using namespace window;
+
 using namespace ControlId;
 
 namespace {
