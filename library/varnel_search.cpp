@@ -34,9 +34,7 @@ VarnelSearch::~VarnelSearch() { library::SearchFreed(); }
 void VarnelSearch::Set(const std::wstring& option, const std::wstring& value) {
     if (running_) throw CustomPipes::ProgramError(kRunningAlready);
     if (option == L"request") {
-        if (fieldsGiven_ && !value.empty()) {
-            throw CustomPipes::ProgramError(L"request sends the document as it is; this search has search options already");
-        }
+        CustomPipes::CheckPreparedRequestAlone(!value.empty(), fieldsGiven_, L"request");
         if (value.empty()) {
             prepared_.reset();
         } else {
@@ -44,9 +42,7 @@ void VarnelSearch::Set(const std::wstring& option, const std::wstring& value) {
         }
         return;
     }
-    if (prepared_ && CustomPipes::IsSearchOption(option)) {
-        throw CustomPipes::ProgramError(L"this search sends a prepared request, which takes no search options (set request to \"\" first)");
-    }
+    CustomPipes::CheckPreparedRequestAlone(prepared_.has_value(), CustomPipes::IsSearchOption(option), L"request");
     CustomPipes::SearchRequest search = search_;
     CustomPipes::SetSearchOption(search, option, value, L"");
     search_ = std::move(search);

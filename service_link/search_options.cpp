@@ -63,4 +63,10 @@ void SetSearchOption(Search& search, const std::wstring& name, const std::wstrin
     }
 }
 
+void CheckPreparedRequestAlone(bool prepared, bool searchOptions, const std::wstring& requestName) {
+    if (prepared && searchOptions) {
+        throw ProgramError(requestName + L" sends the request document as it is; it takes no search options");
+    }
+}
+
 }  // namespace CustomPipes

@@ -49,9 +49,7 @@ QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments) {
             throw CustomPipes::ProgramError(L"unknown option \"" + option + L"\" (see varnel-query --help)");
         }
     }
-    if (options.requestFile && fieldsGiven) {
-        throw CustomPipes::ProgramError(L"--request sends the file as it is; it takes no search options");
-    }
+    CustomPipes::CheckPreparedRequestAlone(options.requestFile.has_value(), fieldsGiven, L"--request");
     return options;
 }
 

@@ -23,4 +23,9 @@ bool IsSearchOption(const std::wstring& name);
 void SetSearchOption(SearchRequest& search, const std::wstring& name, const std::wstring& value,
                      const std::wstring& prefix);
 
+// A prepared request is sent as it is, so it takes no search options. With both given,
+// raises ProgramError "<requestName> sends the request document as it is; it takes no
+// search options" (requestName: how the caller names the prepared request).
+void CheckPreparedRequestAlone(bool prepared, bool searchOptions, const std::wstring& requestName);
+
 }  // namespace CustomPipes
