@@ -6,6 +6,8 @@
 
 #include <objbase.h>
 
+namespace app {
+
 namespace {
 
 // The user-interface thread's single-threaded apartment, for the program's lifetime.
@@ -24,12 +26,14 @@ private:
 
 }  // namespace
 
+}  // namespace app
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    const ComApartment apartment;
-    Application application(kApplicationTitle);
+    const app::ComApartment apartment;
+    window::Application application(window::kApplicationTitle);
     application.SetIcon(::LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAIN_ICON)));
     try {
-        TfrmMain frmMain(application, instance);
+        window::TfrmMain frmMain(application, instance);
         frmMain.Show(showCommand);
         application.Run();
     } catch (...) {

@@ -6,7 +6,6 @@
 #include "srw_lock.h"
 #include "system_error.h"
 #include "waiting.h"
-#include "wire_text.h"
 
 #include <objbase.h>
 
@@ -116,10 +115,8 @@ void RunJob(Job& job, std::unique_ptr<CustomPipes::ExchangeClient>& client) noex
             if (!client || !client->HasWindow()) client = std::make_unique<CustomPipes::ExchangeClient>();
             job.result = client->Run(job.request, job.limits);
             if (job.result.outcome != ExchangeOutcome::Answered && job.result.announced) Renew(client);
-        } catch (const CustomPipes::ProgramError& e) {
-            job.result = {ExchangeOutcome::Failed, {}, e.Text()};
         } catch (const std::exception& e) {
-            job.result = {ExchangeOutcome::Failed, {}, CustomPipes::wire::DecodeUtf8(e.what())};
+            job.result = {ExchangeOutcome::Failed, {}, CustomPipes::ExceptionText(e)};
         }
     } catch (...) {
         job.result = {};  // out of memory even for the reason

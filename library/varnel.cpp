@@ -9,11 +9,10 @@
 #include "CustomPipes.h"
 #include "exchange.h"
 #include "launch_switch.h"
-#include "process_start.h"
+#include "platform.h"
 #include "program_error.h"
 #include "exchange_thread.h"
-#include "search.h"
-#include "standard_streams.h"
+#include "varnel_search.h"
 #include "version.h"
 #include "wire_text.h"
 
@@ -44,11 +43,11 @@ int Failure(VarnelSearch& search, int code) noexcept {
         try {
             throw;
         } catch (const CustomPipes::ProgramError& e) {
-            search.error = tools::OneLine(e.Text());
+            search.error = CustomPipes::wire::OneLine(e.Text());
         } catch (const std::bad_alloc&) {
             search.error = L"out of memory";
         } catch (const std::exception& e) {
-            search.error = CustomPipes::wire::DecodeUtf8(e.what());
+            search.error = CustomPipes::ExceptionText(e);
         } catch (...) {
             search.error = L"an unexpected failure inside varnel.dll";
         }

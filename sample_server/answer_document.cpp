@@ -1,6 +1,7 @@
 #include "answer_document.h"
 
 #include "program_error.h"
+#include "request_vocabulary.h"
 #include "service_catalogue.h"
 #include "wire_text.h"
 
@@ -59,12 +60,13 @@ std::wstring SearchEcho(const Search& search, AnswerMode mode, size_t found, UIN
     if (search.requested != search.kind) w.Element(L"    ", L"requested", SearchKindWord(search.requested));
     if (search.kind == SearchKind::Address) {
         w.Element(L"    ", L"typesearch", CutForEcho(search.typesearch));
-        w.Element(L"    ", L"index", CutForEcho(search.address.index));
-        w.Element(L"    ", L"subj", CutForEcho(search.address.subject));
-        w.Element(L"    ", L"Rayon", CutForEcho(search.address.district));
-        w.Element(L"    ", L"NP", CutForEcho(search.address.settlement));
-        w.Element(L"    ", L"city", CutForEcho(search.address.city));
-        w.Element(L"    ", L"Street", CutForEcho(search.address.street));
+        namespace words = CustomPipes::request_words;
+        w.Element(L"    ", words::kIndex, CutForEcho(search.address.index));
+        w.Element(L"    ", words::kSubject, CutForEcho(search.address.subject));
+        w.Element(L"    ", words::kDistrict, CutForEcho(search.address.district));
+        w.Element(L"    ", words::kSettlement, CutForEcho(search.address.settlement));
+        w.Element(L"    ", words::kCity, CutForEcho(search.address.city));
+        w.Element(L"    ", words::kStreet, CutForEcho(search.address.street));
     }
     if (search.kind == SearchKind::Name || search.kind == SearchKind::Surname) {
         w.Element(L"    ", L"name", CutForEcho(search.text));

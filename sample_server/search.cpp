@@ -1,5 +1,6 @@
 #include "search.h"
 
+#include "request_vocabulary.h"
 #include "win32.h"
 
 #include <algorithm>
@@ -79,11 +80,11 @@ std::wstring FoldForSearch(std::wstring_view text) {
 Search ResolveSearch(const CustomPipes::RequestDocument& request) {
     Search search;
     search.typesearch = request.typesearch;
-    search.ofDefendant = request.typesearch == L"AddressOfObject";
-    search.address = {std::wstring(Trim(request.index)), std::wstring(Trim(request.subj)),
-                      std::wstring(Trim(request.rayon)), std::wstring(Trim(request.city)),
-                      std::wstring(Trim(request.np)),    std::wstring(Trim(request.street))};
-    const SearchKind byName = request.typeName == L"FamilyOfMan" ? SearchKind::Surname : SearchKind::Name;
+    search.ofDefendant = request.typesearch == CustomPipes::request_words::kAddressOfDefendant;
+    search.address = {std::wstring(Trim(request.index)), std::wstring(Trim(request.subject)),
+                      std::wstring(Trim(request.district)), std::wstring(Trim(request.city)),
+                      std::wstring(Trim(request.settlement)),    std::wstring(Trim(request.street))};
+    const SearchKind byName = request.typeName == CustomPipes::request_words::kOfficialSurname ? SearchKind::Surname : SearchKind::Name;
 
     if (request.codeUse) {
         search.requested = SearchKind::Code;

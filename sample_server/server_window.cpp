@@ -8,6 +8,7 @@
 #include "server_interface.h"
 #include "service_catalogue.h"
 #include "system_error.h"
+#include "window_class.h"
 #include "wire_text.h"
 
 #include <array>
@@ -93,7 +94,7 @@ void ServerWindow::Create(int showCommand) {
     windowClass.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = CustomPipes::kVarnelWindowClass;
-    if (!::RegisterClassExW(&windowClass)) throw CustomPipes::ProgramError(L"The window class could not be registered");
+    CustomPipes::RegisterWindowClass(windowClass);
 
     requestMessage_ = CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, CustomPipes::MessageKind::Request);
     if (!::CreateWindowExW(0, CustomPipes::kVarnelWindowClass, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -145,7 +146,7 @@ void ServerWindow::Guarded(const wchar_t* what, Handler&& handler) noexcept {
         }
     } catch (const std::exception& e) {
         try {
-            Log(Now() + L"  " + what + L": сбой: " + CustomPipes::wire::DecodeUtf8(e.what()));
+            Log(Now() + L"  " + what + L": сбой: " + CustomPipes::ExceptionText(e));
         } catch (...) {
         }
     } catch (...) {
@@ -290,7 +291,7 @@ void ServerWindow::ShowMatches(const Search& search, std::vector<Match> matches,
     ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
     for (const Match& match : matches) {
-        const std::wstring caption = CustomPipes::SafeForDisplay(MatchCaption(match));
+        const std::wstring caption = display::SafeForDisplay(MatchCaption(match));
         ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption.c_str()));
     }
     if (!matches.empty()) ::SendMessageW(list, LB_SETCURSEL, 0, 0);
@@ -299,7 +300,7 @@ void ServerWindow::ShowMatches(const Search& search, std::vector<Match> matches,
     const std::wstring status = matches.empty()
                                     ? L"Ничего не найдено (" + SearchCaption(search) + L")."
                                     : L"Выберите орган и нажмите «Отправить выбранное» (" + SearchCaption(search) + L").";
-    ::SetWindowTextW(Control(kStatusId), CustomPipes::SafeForDisplay(status).c_str());
+    ::SetWindowTextW(Control(kStatusId), display::SafeForDisplay(status).c_str());
     pending_ = {search, std::move(matches), code, client};
 }
 
@@ -323,7 +324,7 @@ void ServerWindow::WriteLog() {
     ::SendMessageW(log, WM_SETREDRAW, FALSE, 0);
     for (const std::wstring& line : lines) {
         if (::SendMessageW(log, LB_GETCOUNT, 0, 0) >= kMaxLogLines) ::SendMessageW(log, LB_DELETESTRING, 0, 0);
-        ::SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(CustomPipes::SafeForDisplay(line).c_str()));
+        ::SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display::SafeForDisplay(line).c_str()));
     }
     const LRESULT count = ::SendMessageW(log, LB_GETCOUNT, 0, 0);
     if (count > 0) ::SendMessageW(log, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);

@@ -7,6 +7,7 @@
 #include "answer_document.h"
 #include "handles.h"
 #include "command_line.h"
+#include "fonts.h"
 #include "request_handling.h"
 #include "search.h"
 #include "win32.h"
@@ -61,7 +62,7 @@ private:
     HINSTANCE instance_;
     AnswerBlock& answers_;
     HWND window_ = nullptr;
-    CustomPipes::UniqueFont font_;
+    display::UniqueFont font_;
     UINT requestMessage_ = 0;
     std::vector<std::wstring> unwrittenLog_;
 

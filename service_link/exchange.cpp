@@ -3,9 +3,12 @@
 #include "answer_reading.h"
 #include "exchange_turn.h"
 #include "hidden_window.h"
+#include "installation_record.h"
 #include "program_error.h"
+#include "protocol.h"
 #include "request_block.h"
 #include "server_start.h"
+#include "service_catalogue.h"
 #include "waiting.h"
 
 #include <algorithm>

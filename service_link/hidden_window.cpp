@@ -2,6 +2,7 @@
 
 #include "program_error.h"
 #include "system_error.h"
+#include "window_class.h"
 
 #include <string>
 
@@ -23,19 +24,12 @@ HINSTANCE ThisModule() noexcept {
 }
 
 HWND CreateHiddenTopLevelWindow(const wchar_t* className, WNDPROC windowProc) {
-    WNDCLASSW windowClass{};
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = ThisModule();
     windowClass.lpszClassName = className;
-    // A second window of the class finds it registered already.
-    if (!::RegisterClassW(&windowClass)) {
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_CLASS_ALREADY_EXISTS) {
-            throw ProgramError(SystemErrorText(L"The window class " + std::wstring(className) +
-                                                   L" could not be registered",
-                                               error));
-        }
-    }
+    RegisterWindowClass(windowClass);
     // Never shown: WS_VISIBLE is not given and ShowWindow is never called.
     const HWND window = ::CreateWindowExW(0, className, className, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
                                           windowClass.hInstance, nullptr);
@@ -48,10 +42,6 @@ HWND CreateHiddenTopLevelWindow(const wchar_t* className, WNDPROC windowProc) {
                                            error));
     }
     return window;
-}
-
-void AcceptFromAnyProcess(HWND window, UINT message) noexcept {
-    if (message != 0) ::ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
 }
 
 }  // namespace CustomPipes

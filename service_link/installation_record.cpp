@@ -3,7 +3,7 @@
 #include "handles.h"
 #include "program_error.h"
 #include "protocol.h"
-#include "server_start.h"
+#include "system_error.h"
 #include "wire_text.h"
 
 #include <vector>
@@ -26,8 +26,6 @@ std::wstring Quoted(const wchar_t* format, const wchar_t* name) {
 }
 
 // Registry calls return their error; GetLastError does not hold it.
-std::wstring SystemError(LSTATUS status) { return L" (system error " + std::to_wstring(status) + L")"; }
-
 bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
 // Data stored without a terminator or with an odd byte count is read as far as it goes.
@@ -60,12 +58,15 @@ void WriteStringValue(const std::wstring& keyPath, const wchar_t* name, const st
     HKEY raw = nullptr;
     LSTATUS status =
         ::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr);
-    if (status != ERROR_SUCCESS) throw ProgramError(L"The key \"" + keyPath + L"\" cannot be created" + SystemError(status));
+    if (status != ERROR_SUCCESS) {
+        throw ProgramError(SystemErrorText(L"The key \"" + keyPath + L"\" cannot be created", static_cast<DWORD>(status)));
+    }
     const UniqueHkey key(raw);
     status = ::RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     if (status != ERROR_SUCCESS) {
-        throw ProgramError(L"The value \"" + std::wstring(name) + L"\" cannot be written" + SystemError(status));
+        throw ProgramError(
+            SystemErrorText(L"The value \"" + std::wstring(name) + L"\" cannot be written", static_cast<DWORD>(status)));
     }
 }
 
@@ -109,7 +110,8 @@ void RemoveInstallationRecord(const std::wstring& version) {
     const std::wstring versionKey = std::wstring(kVarnelKey) + L"\\" + version;
     LSTATUS status = version.empty() ? ERROR_FILE_NOT_FOUND : ::RegDeleteTreeW(HKEY_CURRENT_USER, versionKey.c_str());
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        throw ProgramError(L"The key \"" + versionKey + L"\" cannot be removed" + SystemError(status));
+        throw ProgramError(
+            SystemErrorText(L"The key \"" + versionKey + L"\" cannot be removed", static_cast<DWORD>(status)));
     }
     HKEY raw = nullptr;
     status = ::RegOpenKeyExW(HKEY_CURRENT_USER, kVarnelKey, 0, KEY_SET_VALUE, &raw);
@@ -117,8 +119,8 @@ void RemoveInstallationRecord(const std::wstring& version) {
         const UniqueHkey key(raw);
         status = ::RegDeleteValueW(key.get(), kCurrentVersionValue);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-            throw ProgramError(L"The value \"" + std::wstring(kCurrentVersionValue) + L"\" cannot be removed" +
-                               SystemError(status));
+            throw ProgramError(SystemErrorText(L"The value \"" + std::wstring(kCurrentVersionValue) + L"\" cannot be removed",
+                                               static_cast<DWORD>(status)));
         }
     }
     DeleteKeyIfEmpty(kVarnelKey);

@@ -12,9 +12,6 @@ namespace CustomPipes {
 // The longest command line CreateProcess accepts, terminator included.
 constexpr size_t kMaxCommandLine = 32767;
 
-// True when path names an existing file that is not a directory.
-bool IsExistingFile(const std::wstring& path);
-
 // Starts a process: applicationName (or null: the first word of commandLine) with
 // commandLine, in currentDirectory (null: this program's). Empty, with GetLastError
 // telling why, when it could not be started or the command line is too long.

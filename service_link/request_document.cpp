@@ -1,12 +1,15 @@
 #include "request_document.h"
 
 #include "program_error.h"
+#include "request_vocabulary.h"
 #include "utf16.h"
 #include "wire_text.h"
 
 #include "xml_parser.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace CustomPipes {
@@ -14,6 +17,14 @@ namespace CustomPipes {
 namespace {
 
 constexpr std::string_view kRoot = "ParamsForVarnel";
+
+// True when path is "Adress/" and then tag, one of the address elements (ASCII names).
+bool IsAddressElement(std::string_view path, std::wstring_view tag) {
+    constexpr std::string_view kAddress = "Adress/";
+    if (!path.starts_with(kAddress) || path.size() != kAddress.size() + tag.size()) return false;
+    return std::equal(tag.begin(), tag.end(), path.begin() + kAddress.size(),
+                      [](wchar_t t, char p) { return t == static_cast<unsigned char>(p); });
+}
 
 // Line `number` (from 1) of the document, with the same line ends as expat counts.
 std::string_view SourceLine(std::string_view document, unsigned long number) {
@@ -113,12 +124,12 @@ private:
     std::wstring* FieldAt(const std::string& path) {
         RequestDocument& r = request_;
         if (path == "Locality/lang") return &r.lang;
-        if (path == "Adress/index") return &r.index;
-        if (path == "Adress/subj") return &r.subj;
-        if (path == "Adress/Rayon") return &r.rayon;
-        if (path == "Adress/NP") return &r.np;
-        if (path == "Adress/city") return &r.city;
-        if (path == "Adress/Street") return &r.street;
+        if (IsAddressElement(path, request_words::kIndex)) return &r.index;
+        if (IsAddressElement(path, request_words::kSubject)) return &r.subject;
+        if (IsAddressElement(path, request_words::kDistrict)) return &r.district;
+        if (IsAddressElement(path, request_words::kSettlement)) return &r.settlement;
+        if (IsAddressElement(path, request_words::kCity)) return &r.city;
+        if (IsAddressElement(path, request_words::kStreet)) return &r.street;
         if (path == "Adress/house") return &r.house;
         if (path == "Adress/Full") return &r.full;
         if (path == "Adress/AUTO_ANSWER") return &r.autoAnswer;
@@ -168,7 +179,7 @@ RequestDocument ParseRequestDocument(std::string_view documentBytes) {
     throw ProgramError(L"The request is not well-formed XML: " + fault.reason + where);
 }
 
-void CheckWellFormed(std::string_view documentBytes) {
+void CheckRequestDocument(std::string_view documentBytes) {
     const auto read = ReadRequestDocument(documentBytes);
     const auto* fault = std::get_if<RequestDocumentFault>(&read);
     if (!fault) return;

@@ -2,6 +2,7 @@
 
 #include "program_error.h"
 #include "request_document.h"
+#include "request_vocabulary.h"
 #include "wire_text.h"
 
 namespace CustomPipes {
@@ -40,10 +41,21 @@ public:
         text_ += L">\r\n";
     }
 
+    // A word of the document's vocabulary, not a value: "    <tag>word</tag>".
+    void Word(std::wstring_view tag, std::wstring_view word) {
+        text_ += L"    <";
+        text_ += tag;
+        text_ += L'>';
+        text_ += word;
+        text_ += L"</";
+        text_ += tag;
+        text_ += L">\r\n";
+    }
+
     std::wstring Finish() {
         // Converted to the ANSI code page the text is the UTF-8 document that its
         // declaration announces; that is what the peer parses, so that is what is checked.
-        CheckWellFormed(wire::ToAnsiBytes(text_, codePage_));
+        CheckRequestDocument(wire::ToAnsiBytes(text_, codePage_));
         text_ += L'\0';
         return std::move(text_);
     }
@@ -76,18 +88,18 @@ std::wstring BuildSearchRequest(const SearchRequest& s, UINT codePage) {
     w.Line(L"  <Adress>");
     w.Line(YesNo(s.by == By::Address));
     w.Line(L"    <dest>court</dest>");
-    w.Element(L"index", L"Индекс", a.index);
-    w.Element(L"subj", L"Субъект", a.subject);
-    w.Element(L"Rayon", L"Район", a.district);
-    w.Element(L"NP", L"Населенный пункт", a.settlement);
-    w.Element(L"city", L"Город", a.city);
-    w.Element(L"Street", L"Улица", a.street);
+    w.Element(request_words::kIndex, L"Индекс", a.index);
+    w.Element(request_words::kSubject, L"Субъект", a.subject);
+    w.Element(request_words::kDistrict, L"Район", a.district);
+    w.Element(request_words::kSettlement, L"Населенный пункт", a.settlement);
+    w.Element(request_words::kCity, L"Город", a.city);
+    w.Element(request_words::kStreet, L"Улица", a.street);
     w.Line(L"    <house></house>");
     w.Line(L"    <Full></Full>");
     w.Line(s.answer == SearchRequest::Answer::Automatic ? L"    <AUTO_ANSWER>true</AUTO_ANSWER>"
                                                         : L"    <AUTO_ANSWER>false</AUTO_ANSWER>");
-    w.Line(s.addressOf == SearchRequest::AddressOf::Body ? L"    <typesearch>AddressOfOrgan</typesearch>"
-                                                         : L"    <typesearch>AddressOfObject</typesearch>");
+    w.Word(L"typesearch", s.addressOf == SearchRequest::AddressOf::Body ? request_words::kAddressOfBody
+                                                                         : request_words::kAddressOfDefendant);
     w.Line(L"  </Adress>");
     w.Line(L"  <CodeOfCourts>");
     w.Line(YesNo(s.by == By::Code));
@@ -96,8 +108,8 @@ std::wstring BuildSearchRequest(const SearchRequest& s, UINT codePage) {
     w.Line(L"  </CodeOfCourts>");
     w.Line(L"  <Names>");
     w.Line(YesNo(s.by == By::Name));
-    w.Line(s.nameOf == SearchRequest::NameOf::Body ? L"    <typename>NameOfOrgan</typename>"
-                                                   : L"    <typename>FamilyOfMan</typename>");
+    w.Word(L"typename", s.nameOf == SearchRequest::NameOf::Body ? request_words::kNameOfBody
+                                                                 : request_words::kOfficialSurname);
     w.Element(L"name", L"Наименование / Фамилия", s.name);
     w.Line(L"  </Names>");
     w.Line(L"</ParamsForVarnel>");

@@ -1,10 +1,14 @@
 // Making sure Varnel runs and can hear, and announcing a request to it.
 #include "server_start.h"
 
+#include "command_line_start.h"
 #include "handles.h"
+#include "installation_record.h"
 #include "platform.h"
 #include "process_start.h"
 #include "program_error.h"
+#include "protocol.h"
+#include "service_catalogue.h"
 #include "system_error.h"
 
 #include <chrono>

@@ -1,5 +1,7 @@
 #include "service_catalogue.h"
 
+#include "protocol.h"
+
 namespace CustomPipes {
 
 namespace {
@@ -9,7 +11,7 @@ constexpr std::array<ServiceEntry, 10> kCatalogue{{
     {Service::Tolvik, L"TOLVIK", L"TOLVIKData", 4096},
     {Service::Tolvik4, L"TOLVIK4", L"TOLVIK4Data", 4096},
     {Service::Tolvik5, L"TOLVIK5", L"TOLVIK5Data", 4096},
-    {Service::Varnel, L"VARNEL", L"Varnel2", 65536},
+    {Service::Varnel, L"VARNEL", kVarnelAnswerBlockName, kVarnelAnswerBlockSize},
     {Service::Quenta, L"QUENTA", nullptr, 0},
     {Service::Marlo, L"MARLO", nullptr, 0},
     {Service::Pemba2, L"PEMBA2", L"pemba2Data", 32768},
@@ -68,6 +70,10 @@ const ServiceEntry* FindAnswerBlockByDataReady(UINT messageId) {
         }
     }
     return nullptr;
+}
+
+void AcceptFromAnyProcess(HWND window, UINT message) noexcept {
+    if (message != 0) ::ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
 }
 
 }  // namespace CustomPipes

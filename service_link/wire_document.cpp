@@ -1,6 +1,7 @@
 #include "wire_document.h"
 
 #include "program_error.h"
+#include "request_document.h"
 #include "wire_text.h"
 
 namespace CustomPipes::wire {
@@ -29,6 +30,16 @@ std::wstring WireTextOfDocument(std::string_view utf8Document, UINT codePage) {
                            std::to_wstring(codePage == CP_ACP ? ::GetACP() : codePage));
     }
     return text;
+}
+
+std::wstring PreparedRequestWireText(std::string_view utf8Document, const std::wstring& source) {
+    CheckRequestDocument(utf8Document);
+    if (source.empty()) return WireTextOfDocument(utf8Document) + L'\0';
+    try {
+        return WireTextOfDocument(utf8Document) + L'\0';
+    } catch (const ProgramError& e) {
+        throw ProgramError(source + L": " + e.Text());
+    }
 }
 
 }  // namespace CustomPipes::wire

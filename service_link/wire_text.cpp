@@ -279,6 +279,15 @@ std::vector<std::wstring_view> SplitLines(std::wstring_view text) {
     return lines;
 }
 
+std::wstring OneLine(std::wstring_view text) {
+    std::wstring line;
+    for (const std::wstring_view part : SplitLines(text)) {
+        if (!line.empty()) line += L" | ";
+        line += part;
+    }
+    return line;
+}
+
 namespace {
 
 // Calls lineBytes(bytes) with the ANSI bytes of each line of text, in order.

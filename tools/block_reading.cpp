@@ -6,8 +6,8 @@
 
 namespace tools {
 
-BlockText ReadBlockText(const std::wstring& name, size_t contractBytes) {
-    BlockText result;
+WatchedBlock ReadWatchedBlock(const std::wstring& name, size_t contractBytes) {
+    WatchedBlock result;
     CustomPipes::BlockText block = CustomPipes::ReadBlockText(name, contractBytes, CustomPipes::ShortBlock::Refuse);
     if (!block.text) {
         result.problem = block.problem + L": not read";

@@ -1,76 +1,21 @@
 #include "query_options.h"
 
 #include "program_error.h"
+#include "search_options.h"
 
 #include <cwchar>
-#include <utility>
+#include <string>
 
 namespace tools {
-
-namespace {
-
-using Search = CustomPipes::SearchRequest;
-
-// The text each text option fills, by its name without dashes.
-std::wstring* TextField(Search& search, const std::wstring& name) {
-    Search::Address& a = search.address;
-    const std::pair<const wchar_t*, std::wstring*> fields[] = {
-        {L"name", &search.name},  {L"code", &search.code},     {L"subject", &a.subject},       {L"district", &a.district},
-        {L"city", &a.city},       {L"settlement", &a.settlement}, {L"street", &a.street}, {L"index", &a.index},
-    };
-    for (const auto& [option, field] : fields) {
-        if (name == option) return field;
-    }
-    return nullptr;
-}
-
-void SearchBy(Search& search, const std::wstring& by, const std::wstring& option) {
-    if (by == L"address") {
-        search.by = Search::By::Address;
-    } else if (by == L"name" || by == L"surname") {
-        search.by = Search::By::Name;
-        search.nameOf = by == L"surname" ? Search::NameOf::OfficialSurname : Search::NameOf::Body;
-    } else if (by == L"code") {
-        search.by = Search::By::Code;
-    } else {
-        throw CustomPipes::ProgramError(option + L" takes address, name, surname or code, not \"" + by + L"\"");
-    }
-}
-
-bool OneOrZero(const std::wstring& value, const std::wstring& option) {
-    if (value != L"1" && value != L"0") throw CustomPipes::ProgramError(option + L" takes 1 or 0, not \"" + value + L"\"");
-    return value == L"1";
-}
-
-}  // namespace
-
-bool IsSearchOption(const std::wstring& name) {
-    Search search;
-    return TextField(search, name) || name == L"by" || name == L"defendant" || name == L"chosen";
-}
-
-void SetSearchOption(Search& search, const std::wstring& name, const std::wstring& value,
-                     const std::wstring& prefix) {
-    if (std::wstring* field = TextField(search, name)) {
-        *field = value;
-    } else if (name == L"by") {
-        SearchBy(search, value, prefix + name);
-    } else if (name == L"defendant") {
-        search.addressOf = OneOrZero(value, prefix + name) ? Search::AddressOf::Respondent : Search::AddressOf::Body;
-    } else if (name == L"chosen") {
-        search.answer = OneOrZero(value, prefix + name) ? Search::Answer::ChosenInVarnel : Search::Answer::Automatic;
-    } else {
-        throw CustomPipes::ProgramError(L"unknown option \"" + prefix + name + L"\"");
-    }
-}
 
 namespace {
 
 double Seconds(const std::wstring& text) {
     wchar_t* end = nullptr;
     const double seconds = std::wcstod(text.c_str(), &end);
-    if (text.empty() || *end != L'\0' || !(seconds > 0 && seconds <= 86400)) {
-        throw CustomPipes::ProgramError(L"--timeout takes a number of seconds above 0 and at most 86400, not \"" + text + L"\"");
+    if (text.empty() || *end != L'\0' || !(seconds > 0 && seconds <= CustomPipes::kMaxTimeoutSeconds)) {
+        throw CustomPipes::ProgramError(L"--timeout takes a number of seconds above 0 and at most " +
+                                        std::to_wstring(CustomPipes::kMaxTimeoutSeconds) + L", not \"" + text + L"\"");
     }
     return seconds;
 }
@@ -89,7 +34,7 @@ QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments) {
         if (option == L"--help" || option == L"-h" || option == L"/?") {
             options.help = true;
         } else if (option == L"--defendant" || option == L"--chosen") {
-            SetSearchOption(options.search, option.substr(2), L"1", L"--");
+            CustomPipes::SetSearchOption(options.search, option.substr(2), L"1", L"--");
             fieldsGiven = true;
         } else if (option == L"--timeout") {
             options.timeoutSeconds = Seconds(value());
@@ -97,16 +42,14 @@ QueryOptions ParseQueryOptions(const std::vector<std::wstring>& arguments) {
             options.requestFile = value();
         } else if (option == L"--output") {
             options.outputFile = value();
-        } else if (option.starts_with(L"--") && IsSearchOption(option.substr(2))) {
-            SetSearchOption(options.search, option.substr(2), value(), L"--");
+        } else if (option.starts_with(L"--") && CustomPipes::IsSearchOption(option.substr(2))) {
+            CustomPipes::SetSearchOption(options.search, option.substr(2), value(), L"--");
             fieldsGiven = true;
         } else {
             throw CustomPipes::ProgramError(L"unknown option \"" + option + L"\" (see varnel-query --help)");
         }
     }
-    if (options.requestFile && fieldsGiven) {
-        throw CustomPipes::ProgramError(L"--request sends the file as it is; it takes no search options");
-    }
+    CustomPipes::CheckPreparedRequestAlone(options.requestFile.has_value(), fieldsGiven, L"--request");
     return options;
 }
 

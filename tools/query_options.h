@@ -1,7 +1,8 @@
 // varnel-query's command line: the search of the window's page 1 as options.
 #pragma once
 
-#include "search_request.h"
+#include "exchange.h"
+#include "search_options.h"
 
 #include <optional>
 #include <string>
@@ -9,33 +10,17 @@
 
 namespace tools {
 
-// varnel-query's exit codes.
-enum class QueryExit : int {
-    Answered = 0,      // the answer was printed
-    NotInstalled = 1,  // Varnel is neither running nor installed; nothing was sent
-    Refused = 2,       // bad option, malformed or too long request; nothing was sent
-    NoAnswer = 3,      // no answer within the timeout
-    Failed = 4,        // anything else: a registry value of the wrong type, an answer that cannot be written
-};
+// varnel-query's exit codes are the exchange's outcomes (0 the answer was printed, 1 not
+// installed, 2 refused, 3 no answer, 4 anything else), as varnel.dll's result codes are.
+using QueryExit = CustomPipes::ExchangeOutcome;
 
 struct QueryOptions {
     CustomPipes::SearchRequest search;        // the window's defaults, changed by the options
-    double timeoutSeconds = 30;              // a chosen answer waits for a person
+    double timeoutSeconds = CustomPipes::kDefaultTimeoutSeconds;
     std::optional<std::wstring> requestFile;  // a prepared request instead of fields; "-": standard input
     std::optional<std::wstring> outputFile;   // the answer goes there instead of to standard output
     bool help = false;
 };
-
-// True for the name, without its dashes, of a search option: "by", "name", "code",
-// "subject", "district", "city", "settlement", "street", "index", "defendant", "chosen".
-bool IsSearchOption(const std::wstring& name);
-
-// Sets one search option to value; "defendant" and "chosen" take "1" or "0".
-// varnel-query and varnel.dll share it, so an option means the same in both. Raises
-// CustomPipes::ProgramError naming the option as prefix + name for a bad value or an unknown name,
-// leaving search untouched.
-void SetSearchOption(CustomPipes::SearchRequest& search, const std::wstring& name, const std::wstring& value,
-                     const std::wstring& prefix);
 
 // Reads the options (without the program name). Raises CustomPipes::ProgramError naming the option
 // for an unknown option, a missing or bad value, or a request file given with fields.

@@ -2,7 +2,6 @@
 
 #include "handles.h"
 #include "program_error.h"
-#include "request_document.h"
 #include "system_error.h"
 #include "win32.h"
 #include "wire_document.h"
@@ -144,7 +143,7 @@ std::string CheckedUtf8(std::string bytes, const std::wstring& source) {
 
 }  // namespace
 
-std::string ReadRequestDocument(const std::wstring& path) {
+std::string ReadRequestFile(const std::wstring& path) {
     const std::wstring source = SourceName(path);
     std::string bytes = ReadBytes(path, source);
     // Windows PowerShell's Out-File and Notepad's "Unicode" write UTF-16 with a byte-order
@@ -156,13 +155,7 @@ std::string ReadRequestDocument(const std::wstring& path) {
 }
 
 std::wstring RequestFromFile(const std::wstring& path) {
-    const std::string document = ReadRequestDocument(path);
-    CustomPipes::CheckWellFormed(document);
-    try {
-        return CustomPipes::wire::WireTextOfDocument(document) + L'\0';
-    } catch (const CustomPipes::ProgramError& e) {
-        throw CustomPipes::ProgramError(SourceName(path) + L": " + e.Text());
-    }
+    return CustomPipes::wire::PreparedRequestWireText(ReadRequestFile(path), SourceName(path));
 }
 
 }  // namespace tools

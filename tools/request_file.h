@@ -15,9 +15,9 @@ constexpr std::wstring_view kStandardInput = L"-";
 // mark, or UTF-16 with one, little- or big-endian. Returns the UTF-8 document. Raises
 // CustomPipes::ProgramError saying what was found when it cannot be read, is larger than 1 MB, or
 // is no such text (a NUL in it, bytes that are no UTF-8 character).
-std::string ReadRequestDocument(const std::wstring& path);
+std::string ReadRequestFile(const std::wstring& path);
 
-// The request at path, as ReadRequestDocument reads it, checked for well-formedness
+// The request at path, as ReadRequestFile reads it, checked for well-formedness
 // (the parser's reason and line) and in wire form with its terminating NUL.
 std::wstring RequestFromFile(const std::wstring& path);
 

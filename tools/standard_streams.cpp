@@ -64,13 +64,4 @@ void WriteErrorLine(std::wstring_view line) {
     if (IsStream(stream)) CustomPipes::WriteText(stream, std::wstring(line) + L"\n");
 }
 
-std::wstring OneLine(std::wstring_view text) {
-    std::wstring line;
-    for (const std::wstring_view part : CustomPipes::wire::SplitLines(text)) {
-        if (!line.empty()) line += L" | ";
-        line += part;
-    }
-    return line;
-}
-
 }  // namespace tools

@@ -22,7 +22,4 @@ void WriteUtf8File(const std::wstring& path, std::wstring_view text);
 // reported: standard error is where failures are reported.
 void WriteErrorLine(std::wstring_view line);
 
-// The lines of a multi-line text (CR LF between them) joined into one line.
-std::wstring OneLine(std::wstring_view text);
-
 }  // namespace tools

@@ -3,6 +3,7 @@
 // and never answers. See kUsage for the options.
 #include "block_reading.h"
 #include "display_text.h"
+#include "exchange.h"
 #include "handles.h"
 #include "hidden_window.h"
 #include "program_error.h"
@@ -47,7 +48,12 @@ that cannot be written, an --xml-dir that is not a folder).
 
 constexpr size_t kShownLines = 40;
 
-enum class MonitorExit : int { Ended = 0, Refused = 2, Failed = 4 };
+// The exit codes varnel-monitor shares with varnel-query.
+enum class MonitorExit : int {
+    Ended = static_cast<int>(CustomPipes::ExchangeOutcome::Answered),
+    Refused = static_cast<int>(CustomPipes::ExchangeOutcome::Refused),
+    Failed = static_cast<int>(CustomPipes::ExchangeOutcome::Failed),
+};
 
 struct MonitorOptions {
     bool full = false;
@@ -141,14 +147,14 @@ private:
     std::wstring Block(const wchar_t* what, const std::wstring& blockName, size_t bytes, const SYSTEMTIME& when,
                        const std::wstring& messageName, bool whole) {
         const std::wstring title = L"  " + std::wstring(what) + L" block \"" + blockName + L"\": ";
-        const tools::BlockText block = tools::ReadBlockText(blockName, bytes);
+        const tools::WatchedBlock block = tools::ReadWatchedBlock(blockName, bytes);
         if (!block.problem.empty()) return title + block.problem + L"\n";
 
         const std::vector<std::wstring> lines = CustomPipes::wire::DecodeLines(block.wireText);
         std::wstring text = title + std::to_wstring(lines.size()) + L" lines\n";
         const size_t shown = whole ? lines.size() : std::min(lines.size(), kShownLines);
         // Whoever wrote the block must not be able to rewrite the lines shown before it.
-        for (size_t i = 0; i < shown; ++i) text += L"    " + CustomPipes::EscapeControls(lines[i]) + L"\n";
+        for (size_t i = 0; i < shown; ++i) text += L"    " + display::EscapeControls(lines[i]) + L"\n";
         if (shown < lines.size()) {
             text += L"    ... " + std::to_wstring(lines.size() - shown) + L" more lines (--full prints them)\n";
         }
@@ -231,7 +237,7 @@ int wmain(int argc, wchar_t** argv) {
     try {
         return static_cast<int>(Run(std::vector<std::wstring>(argv + 1, argv + argc), failure));
     } catch (const CustomPipes::ProgramError& e) {
-        tools::WriteErrorLine(L"varnel-monitor: " + tools::OneLine(e.Text()));
+        tools::WriteErrorLine(L"varnel-monitor: " + CustomPipes::wire::OneLine(e.Text()));
         return static_cast<int>(failure);
     }
 }

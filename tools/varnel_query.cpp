@@ -52,7 +52,7 @@ QueryExit Query(const std::vector<std::wstring>& arguments, QueryExit& failure) 
         WriteAnswer(result.answer, options);
     }
     if (result.outcome != CustomPipes::ExchangeOutcome::Answered) {
-        tools::WriteErrorLine(L"varnel-query: " + tools::OneLine(result.reason));
+        tools::WriteErrorLine(L"varnel-query: " + CustomPipes::wire::OneLine(result.reason));
         return static_cast<QueryExit>(result.outcome);
     }
     return QueryExit::Answered;
@@ -65,7 +65,7 @@ int wmain(int argc, wchar_t** argv) {
     try {
         return static_cast<int>(Query(std::vector<std::wstring>(argv + 1, argv + argc), failure));
     } catch (const CustomPipes::ProgramError& e) {
-        tools::WriteErrorLine(L"varnel-query: " + tools::OneLine(e.Text()));
+        tools::WriteErrorLine(L"varnel-query: " + CustomPipes::wire::OneLine(e.Text()));
         return static_cast<int>(failure);
     }
 }

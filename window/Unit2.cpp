@@ -6,7 +6,6 @@
 #include "dpi.h"
 #include "form_description.h"
 #include "form_layout.h"
-#include "hidden_window.h"
 #include "launch_switch.h"
 #include "memo_text.h"
 #include "program_error.h"
@@ -18,6 +17,8 @@
 #include <commctrl.h>
 
 #include <utility>
+
+namespace window {
 
 namespace {
 
@@ -255,7 +256,7 @@ void TfrmMain::Button1Click() {
                 : IsChecked(RadioButton6) ? Search::By::Code
                                           : Search::By::Address;
     search.answer = SelectedItem(RadioGroup1) == 1 ? Search::Answer::ChosenInVarnel : Search::Answer::Automatic;
-    search.addressOf = SelectedItem(RadioGroup2) == 1 ? Search::AddressOf::Respondent : Search::AddressOf::Body;
+    search.addressOf = SelectedItem(RadioGroup2) == 1 ? Search::AddressOf::Defendant : Search::AddressOf::Body;
     search.nameOf = SelectedItem(RadioGroup3) == 1 ? Search::NameOf::OfficialSurname : Search::NameOf::Body;
     search.language = TextOf(ComboBox1);
     search.address = {.subject = TextOf(Edit1),
@@ -333,3 +334,5 @@ void TfrmMain::ShowExample(HWND label, CustomPipes::LaunchSwitch which, HWND edi
     ::SetWindowTextW(label, (L"varnel.exe" + CustomPipes::LaunchArguments(which, TextOf(edit))).c_str());
     FitLabelToText(label);
 }
+
+}  // namespace window

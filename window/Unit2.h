@@ -14,6 +14,8 @@
 
 #include <string>
 
+namespace window {
+
 // The controls are the inherited fields, named as in the window description
 // (form_description.cpp).
 class TfrmMain : public MainFormWindows {
@@ -69,3 +71,5 @@ private:
     CustomPipes::RequestBlock requestBlock_;
     CustomPipes::ExchangeTurn turn_;  // held from a request until its answer or kTurnTimeoutMs
 };
+
+}  // namespace window

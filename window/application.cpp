@@ -2,9 +2,10 @@
 
 #include "error_text.h"
 #include "program_error.h"
-#include "utf16.h"
 
 #include <exception>
+
+namespace window {
 
 const wchar_t* const kApplicationTitle = L"Демонстрация взаимодействия с программой Varnel";
 
@@ -30,7 +31,7 @@ void Application::ShowCurrentError() noexcept {
     } catch (const CustomPipes::ProgramError& e) {
         ShowErrorText(e.Text());
     } catch (const std::exception& e) {
-        ShowErrorText(CustomPipes::FromCodePage(e.what(), CP_ACP));
+        ShowErrorText(CustomPipes::ExceptionText(e));
     } catch (...) {
         ShowErrorText(L"Unknown error");
     }
@@ -45,3 +46,5 @@ void Application::ShowErrorText(const std::wstring& text) noexcept {
         ::MessageBoxW(::GetActiveWindow(), text.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
     }
 }
+
+}  // namespace window

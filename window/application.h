@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+namespace window {
+
 // "Демонстрация взаимодействия с программой Varnel": the error display's caption.
 extern const wchar_t* const kApplicationTitle;
 
@@ -57,3 +59,5 @@ private:
     MessageHook onMessage_;
     KeyboardHandler keyboard_;
 };
+
+}  // namespace window

@@ -3,10 +3,11 @@
 #include "dpi.h"
 #include "gdi_handles.h"
 #include "layout.h"
-#include "program_error.h"
-#include "system_error.h"
+#include "window_class.h"
 
 #include <string>
+
+namespace window {
 
 namespace {
 
@@ -112,15 +113,12 @@ void RegisterFormWindowClass(HINSTANCE instance, const wchar_t* className, WNDPR
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = className;
-    if (::RegisterClassExW(&windowClass)) return;
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_CLASS_ALREADY_EXISTS) {
-        throw CustomPipes::ProgramError(
-            CustomPipes::SystemErrorText(std::wstring(L"The window class ") + className + L" could not be registered", error));
-    }
+    CustomPipes::RegisterWindowClass(windowClass);
 }
 
 void RegisterContainerClasses(HINSTANCE instance) {
     RegisterFormWindowClass(instance, kTabSheetClass, TabSheetProc, 0);
     RegisterFormWindowClass(instance, kGroupBoxClass, GroupBoxProc, sizeof(LONG_PTR));
 }
+
+}  // namespace window

@@ -4,6 +4,8 @@
 
 #include "win32.h"
 
+namespace window {
+
 constexpr const wchar_t* kTabSheetClass = L"TTabSheet";
 constexpr const wchar_t* kGroupBoxClass = L"TGroupBox";  // group boxes and radio groups
 
@@ -15,3 +17,5 @@ void RegisterFormWindowClass(HINSTANCE instance, const wchar_t* className, WNDPR
 
 // Registers both container classes.
 void RegisterContainerClasses(HINSTANCE instance);
+
+}  // namespace window

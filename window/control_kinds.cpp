@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+namespace window {
+
 namespace {
 
 using K = ControlKind;
@@ -304,3 +306,5 @@ const ControlKindRules& RulesOf(ControlKind kind) {
     }
     return kLabel;
 }
+
+}  // namespace window

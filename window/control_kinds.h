@@ -7,6 +7,8 @@
 #include "layout.h"
 #include "win32.h"
 
+namespace window {
+
 struct WindowStyle {
     const wchar_t* className;
     DWORD style;
@@ -47,3 +49,5 @@ struct ControlKindRules {
 };
 
 const ControlKindRules& RulesOf(ControlKind kind);
+
+}  // namespace window

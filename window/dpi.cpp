@@ -2,6 +2,8 @@
 
 #include "gdi_handles.h"
 
+namespace window {
+
 UINT WindowDpi(HWND window) noexcept {
     // Looked up at run time: importing it would keep the program from loading on
     // systems older than Windows 10.
@@ -15,3 +17,5 @@ UINT WindowDpi(HWND window) noexcept {
     const int dpi = screen.Get() ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
+
+}  // namespace window

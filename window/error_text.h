@@ -5,6 +5,10 @@
 
 #include <string>
 
+namespace window {
+
 // Appends "." unless the text is empty or already ends in a character at or below
 // U+002E (".", ")", "!", a space, a line break...).
 std::wstring ErrorDisplayText(std::wstring text);
+
+}  // namespace window

@@ -4,6 +4,8 @@
 
 #include "win32.h"
 
+namespace window {
+
 struct MainFormWindows {
     HWND PageControl1{}, TabSheet1{}, TabSheet2{}, TabSheet3{}, TabSheet4{};
     HWND GroupBox1{}, GroupBox2{}, RadioGroup1{}, RadioGroup2{}, RadioGroup3{};
@@ -15,3 +17,5 @@ struct MainFormWindows {
         Edit12{};
     HWND ComboBox1{}, Memo1{}, Memo2{}, Button1{}, Button2{};
 };
+
+}  // namespace window

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace window {
+
 namespace {
 
 HFONT FontOf(const ControlDescription& control, const FormFonts& fonts) {
@@ -96,3 +98,5 @@ void CreateFormControls(HWND form, HINSTANCE instance, MainFormWindows& windows,
     }
     OrderTabStops(windows);
 }
+
+}  // namespace window

@@ -6,9 +6,11 @@
 #include "gdi_handles.h"
 #include "win32.h"
 
+namespace window {
+
 struct FormFonts {
-    CustomPipes::UniqueFont normal;  // Tahoma 8 pt
-    CustomPipes::UniqueFont link;    // the same, underlined
+    display::UniqueFont normal;  // Tahoma 8 pt
+    display::UniqueFont link;    // the same, underlined
 };
 
 // The form's fonts at dpi. Throws when they cannot be created.
@@ -20,3 +22,5 @@ void SetFormFonts(const MainFormWindows& windows, const FormFonts& fonts);
 // Creates every control of the description in form, keeps its window in windows and
 // puts the controls in their tab order. Throws when a control cannot be created.
 void CreateFormControls(HWND form, HINSTANCE instance, MainFormWindows& windows, const FormFonts& fonts);
+
+}  // namespace window

@@ -2,6 +2,8 @@
 
 #include "control_ids.h"
 
+namespace window {
+
 const wchar_t* const kMainFormCaption = L"Демонстрация интеграции программы с программой Varnel (www.varnel.example)";
 
 namespace {
@@ -161,3 +163,5 @@ HWND WindowOf(const MainFormWindows& windows, int id) {
     const ControlDescription* control = DescriptionOf(id);
     return control ? windows.*control->member : nullptr;
 }
+
+}  // namespace window

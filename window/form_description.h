@@ -7,6 +7,8 @@
 
 #include <span>
 
+namespace window {
+
 enum class ControlKind {
     PageControl,  // the tabs; its pages are the rows of kind TabSheet
     TabSheet,     // caption: the tab's text
@@ -56,3 +58,5 @@ constexpr SIZE kDesignPageSize{571, 405};
 // The page area the window opens with (96 DPI). Taller than designed so that Button2
 // (top 408, height 25) on the launch page is whole.
 constexpr SIZE kInitialPageSize{571, 433};
+
+}  // namespace window

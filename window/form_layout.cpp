@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace window {
+
 namespace {
 
 // The client size a control's children were designed in; none for the main window.
@@ -57,3 +59,5 @@ void FitLabelToText(HWND label) {
     ::SetWindowPos(label, nullptr, 0, 0, text.cx, text.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::InvalidateRect(label, nullptr, TRUE);
 }
+
+}  // namespace window

@@ -6,6 +6,8 @@
 #include "layout.h"
 #include "win32.h"
 
+namespace window {
+
 // The widening (at least 1) at which every caption of the controls fits in its room.
 double MeasureWidening(const MainFormWindows& windows, UINT dpi);
 
@@ -18,3 +20,5 @@ void LayOutForm(const MainFormWindows& windows, const LayoutScale& scale) noexce
 
 // Sizes a label to its text, after the text has changed.
 void FitLabelToText(HWND label);
+
+}  // namespace window

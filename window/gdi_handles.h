@@ -1,8 +1,10 @@
-// Device contexts the window draws with; the font owner is in handles.h.
+// Device contexts the window draws with; the font owner is in fonts.h.
 #pragma once
 
-#include "handles.h"
+#include "fonts.h"
 #include "win32.h"
+
+namespace window {
 
 // The device context of a WM_PAINT, ended on scope exit.
 class PaintDc {
@@ -51,3 +53,5 @@ private:
     HDC dc_;
     HGDIOBJ previous_;
 };
+
+}  // namespace window

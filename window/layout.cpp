@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace window {
+
 int Scale(int value, UINT dpi) { return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(kDesignDpi)); }
 
 int LayoutScale::X(int value) const {
@@ -63,3 +65,5 @@ POINT CentredOrigin(const RECT& desktop, SIZE windowSize) {
     top = std::max(top, desktop.top);
     return {left, top};
 }
+
+}  // namespace window

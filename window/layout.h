@@ -5,6 +5,8 @@
 
 #include "win32.h"
 
+namespace window {
+
 // A control's place in its parent's client area at 96 DPI. A width of 0 means the
 // control takes the size of its text (labels).
 struct Bounds {
@@ -63,3 +65,5 @@ RECT RadioGroupItemRect(SIZE groupClient, int textHeight, int itemCount, int ind
 // rectangle of all monitors), halves truncated toward zero, never above or left of the
 // desktop's top-left corner.
 POINT CentredOrigin(const RECT& desktop, SIZE windowSize);
+
+}  // namespace window

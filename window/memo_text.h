@@ -6,10 +6,13 @@
 #include <string>
 #include <string_view>
 
+namespace window {
+
 using CustomPipes::RunsUnderWine;
 
-// Wine's edit control faults while laying out some combining marks in Tahoma (seen
-// with an Arabic letter, "]" and a Hebrew point: U+0772 U+005D U+05B2), which would
-// end the program on an answer that holds them. With underWine each non-spacing or
-// enclosing mark becomes U+25CC "◌"; otherwise the text is returned as it is.
+// Wine's edit control faults while laying out some combining marks, which would end
+// the program on an answer that holds them: with underWine the text is
+// display::MarksAsPlaceholders(text); otherwise it is returned as it is.
 std::wstring MemoText(std::wstring_view text, bool underWine);
+
+}  // namespace window

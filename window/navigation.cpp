@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+namespace window {
+
 namespace {
 
 bool Contains(HWND ancestor, HWND window) { return window && (window == ancestor || ::IsChild(ancestor, window)); }
@@ -62,3 +64,5 @@ void RememberedFocus::Restore(HWND fallback) const noexcept {
     const HWND target = usable ? control_ : fallback;
     if (target) ::SetFocus(target);
 }
+
+}  // namespace window

@@ -6,6 +6,8 @@
 
 #include <span>
 
+namespace window {
+
 // Takes the window's keyboard messages before they are translated. True when it used
 // the message. tabs: the tab control whose pages Ctrl+Tab and Ctrl+Shift+Tab select.
 bool NavigationKey(HWND window, HWND tabs, MSG& message) noexcept;
@@ -29,3 +31,5 @@ public:
 private:
     HWND control_{};
 };
+
+}  // namespace window

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace window {
+
 std::wstring TextOf(HWND window) {
     const int length = ::GetWindowTextLengthW(window);
     if (length <= 0) return {};
@@ -24,3 +26,5 @@ SIZE TextExtent(HWND window, std::wstring_view text) {
     ::GetTextExtentPoint32W(dc.Get(), text.data(), static_cast<int>(text.size()), &extent);
     return {extent.cx, metrics.tmHeight};
 }
+
+}  // namespace window

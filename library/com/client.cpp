@@ -1,8 +1,9 @@
 #include "client.h"
 
-#include "query_options.h"
-#include "search.h"
+#include "search_options.h"
+#include "varnel_search.h"
 #include "search_request.h"
+#include "platform.h"
 #include "server_start.h"
 #include "server.h"
 
@@ -11,7 +12,7 @@
 #include <iterator>
 #include <new>
 
-namespace com {
+namespace library::com {
 
 namespace {
 
@@ -64,7 +65,7 @@ std::map<std::wstring, std::wstring> DefaultOptions() {
         {L"settlement", search.address.settlement},
         {L"street", search.address.street},
         {L"index", search.address.index},
-        {L"defendant", search.addressOf == Search::AddressOf::Respondent ? L"1" : L"0"},
+        {L"defendant", search.addressOf == Search::AddressOf::Defendant ? L"1" : L"0"},
         {L"chosen", search.answer == Search::Answer::ChosenInVarnel ? L"1" : L"0"},
     };
 }
@@ -109,7 +110,7 @@ Client::Client(UniqueSearch search, UniqueTypeInfo typeInfo)
     : search_(std::move(search)),
       typeInfo_(std::move(typeInfo)),
       options_(DefaultOptions()),
-      timeoutSeconds_(tools::QueryOptions{}.timeoutSeconds) {
+      timeoutSeconds_(CustomPipes::kDefaultTimeoutSeconds) {
     ModuleAddRef();
 }
 
@@ -342,4 +343,4 @@ HRESULT Client::Raise(HRESULT code, std::wstring description) noexcept {
     return code;
 }
 
-}  // namespace com
+}  // namespace library::com

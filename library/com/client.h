@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-namespace com {
+namespace library::com {
 
 class Client final : public IVarnelClient, public ISupportErrorInfo {
 public:
@@ -110,4 +110,4 @@ private:
     std::optional<Raised> raised_;
 };
 
-}  // namespace com
+}  // namespace library::com

@@ -60,7 +60,7 @@ file(CONFIGURE OUTPUT ${com_out}/registration_keys.h @ONLY CONTENT
 
 target_sources(varnel PRIVATE
   ${com_dir}/client.cpp
-  ${com_dir}/registration.cpp
+  ${com_dir}/class_registration.cpp
   ${com_dir}/server.cpp
   ${com_dir}/varnel_client.rc
   ${com_out}/varnel_client_i.c

@@ -25,24 +25,24 @@ public:
     }
     // The factory is static: its references are locks on the module.
     ULONG STDMETHODCALLTYPE AddRef() override {
-        com::ModuleAddRef();
+        library::com::ModuleAddRef();
         return 2;
     }
     ULONG STDMETHODCALLTYPE Release() override {
-        com::ModuleRelease();
+        library::com::ModuleRelease();
         return 1;
     }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        return com::Client::Create(iid, object);
+        return library::com::Client::Create(iid, object);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         if (lock) {
-            com::ModuleAddRef();
+            library::com::ModuleAddRef();
         } else {
-            com::ModuleRelease();
+            library::com::ModuleRelease();
         }
         return S_OK;
     }
@@ -52,7 +52,7 @@ ClientFactory gFactory;
 
 }  // namespace
 
-namespace com {
+namespace library::com {
 
 void ModuleAddRef() noexcept { ++gModuleRefs; }
 
@@ -74,7 +74,7 @@ std::wstring ModulePath() {
     }
 }
 
-}  // namespace com
+}  // namespace library::com
 
 extern "C" {
 

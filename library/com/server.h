@@ -1,13 +1,13 @@
 // The COM in-process server of varnel.dll: what its pieces share. The exports
 // (DllGetClassObject, DllCanUnloadNow, DllRegisterServer, DllUnregisterServer,
-// DllInstall) are in server.cpp and registration.cpp.
+// DllInstall) are in server.cpp and class_registration.cpp.
 #pragma once
 
 #include "win32.h"
 
 #include <string>
 
-namespace com {
+namespace library::com {
 
 // The class's names in the registry; the first is also the source of its errors.
 inline constexpr wchar_t kProgId[] = L"Varnel.Client";
@@ -21,4 +21,4 @@ void ModuleRelease() noexcept;
 // This DLL's full path, as the registry names it and the type library is loaded from.
 std::wstring ModulePath();
 
-}  // namespace com
+}  // namespace library::com

@@ -77,7 +77,7 @@ void VARNEL_CALL varnel_search_free(VarnelSearch* search);
  *   "code"        the court code (14 digits)
  *   "subject", "district", "city", "settlement", "street", "index"
  *                 the address fields
- *   "defendant"   "1": the address of the respondent; "0": of the body itself
+ *   "defendant"   "1": the address of the defendant; "0": of the body itself
  *   "chosen"      "1": a person picks the answer in Varnel's window; "0": at once
  *   "request"     a prepared request document (the whole XML text), sent instead of
  *                 the options above; "" goes back to the options

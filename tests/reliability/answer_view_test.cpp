@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <chrono>
 
+using namespace window;
+
 using namespace reliability;
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace window;
+
 TEST(MemoText, OnWindowsTheTextIsShownAsItIs) {
     const std::wstring text = L"Влади\u0301мир\r\n\u0772]\u05B2 a\u0300\u0301\u0302";
     EXPECT_EQ(MemoText(text, false), text);

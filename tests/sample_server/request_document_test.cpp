@@ -49,13 +49,13 @@ TEST(RequestDocument, EveryFieldArrivesInItsOwnElement) {
     f.name = L"Корнеева";
     f.by = CustomPipes::SearchRequest::By::Code;
     f.answer = CustomPipes::SearchRequest::Answer::ChosenInVarnel;
-    f.addressOf = CustomPipes::SearchRequest::AddressOf::Respondent;
+    f.addressOf = CustomPipes::SearchRequest::AddressOf::Defendant;
     f.nameOf = CustomPipes::SearchRequest::NameOf::OfficialSurname;
     const RequestDocument r = ParseBuilt(f);
-    EXPECT_EQ(r.subj, f.address.subject);
-    EXPECT_EQ(r.rayon, f.address.district);
+    EXPECT_EQ(r.subject, f.address.subject);
+    EXPECT_EQ(r.district, f.address.district);
     EXPECT_EQ(r.city, f.address.city);
-    EXPECT_EQ(r.np, f.address.settlement);
+    EXPECT_EQ(r.settlement, f.address.settlement);
     EXPECT_EQ(r.street, f.address.street);
     EXPECT_EQ(r.index, f.address.index);
     EXPECT_EQ(r.code, f.code);

@@ -124,7 +124,7 @@ TEST(Search, AddressFieldsMustAllMatch) {
 }
 
 TEST(Search, ADefendantsAddressMatchesTheTerritoryServed) {
-    CustomPipes::SearchRequest f = ByAddress(CustomPipes::SearchRequest::AddressOf::Respondent);
+    CustomPipes::SearchRequest f = ByAddress(CustomPipes::SearchRequest::AddressOf::Defendant);
     f.address.settlement = L"Горелово";  // a village served by the court in Владимировка
     EXPECT_EQ(Codes(Find(SearchFor(f))), std::vector<std::wstring>{L"01016433308000"});
     f.addressOf = CustomPipes::SearchRequest::AddressOf::Body;  // no body sits in Горелово itself

@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+using namespace window;
+
 using namespace CustomPipes;
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-using CustomPipes::EscapeControls;
-using CustomPipes::SafeForDisplay;
+using display::EscapeControls;
+using display::SafeForDisplay;
 
 namespace {
 
@@ -42,5 +42,5 @@ TEST(DisplayText, LongTextIsCutWithoutSplittingAPairOrAnEscape) {
     EXPECT_EQ(SafeForDisplay(std::wstring(10, L'a'), 10), std::wstring(10, L'a'));
     EXPECT_EQ(SafeForDisplay(L"abc\U0001F600", 4), L"abc\u2026");
     EXPECT_EQ(SafeForDisplay(L"ab\x1B", 4), L"ab\u2026");
-    EXPECT_EQ(SafeForDisplay(std::wstring(5000, L'я')).size(), CustomPipes::kMaxDisplayCharacters + 1);
+    EXPECT_EQ(SafeForDisplay(std::wstring(5000, L'я')).size(), display::kMaxDisplayCharacters + 1);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace window;
+
 TEST(ErrorDisplayText, AppendsAFullStopOnlyAfterCharactersAboveFullStop) {
     EXPECT_EQ(ErrorDisplayText(L"abc"), L"abc.");
     EXPECT_EQ(ErrorDisplayText(L"Line: 7"), L"Line: 7.");

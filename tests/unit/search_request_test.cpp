@@ -126,7 +126,7 @@ TEST(SearchRequest, WhatIsSearchedByChoosesWhichSectionIsUsed) {
 TEST(SearchRequest, AnswerModeAddressKindAndNameKindChooseTheirLines) {
     CustomPipes::SearchRequest second;
     second.answer = CustomPipes::SearchRequest::Answer::ChosenInVarnel;
-    second.addressOf = CustomPipes::SearchRequest::AddressOf::Respondent;
+    second.addressOf = CustomPipes::SearchRequest::AddressOf::Defendant;
     second.nameOf = CustomPipes::SearchRequest::NameOf::OfficialSurname;
     std::vector<std::wstring> lines = Lines(BuildSearchRequest(second, kCyrillic));
     ASSERT_EQ(lines.size(), 30u);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace window;
+
 namespace {
 
 SIZE Size(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }

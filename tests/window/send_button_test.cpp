@@ -5,6 +5,8 @@
 #include "raised_error.h"
 #include "search_request.h"
 
+using namespace window;
+
 using namespace ControlId;
 
 namespace {
@@ -71,7 +73,7 @@ TEST_F(SendButton, TakesEveryFieldOfPageOne) {
     fields.name = L"Иванов";
     fields.by = CustomPipes::SearchRequest::By::Code;
     fields.answer = CustomPipes::SearchRequest::Answer::ChosenInVarnel;
-    fields.addressOf = CustomPipes::SearchRequest::AddressOf::Respondent;
+    fields.addressOf = CustomPipes::SearchRequest::AddressOf::Defendant;
     fields.nameOf = CustomPipes::SearchRequest::NameOf::OfficialSurname;
     const std::wstring request = ExpectedRequest(fields);
     EXPECT_EQ(Prefix(block_, request.size()), request);

@@ -6,11 +6,14 @@
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
+#include <vector>
 
-namespace CustomPipes {
+namespace display {
 
 namespace {
 
+using CustomPipes::IsHighSurrogate;
+using CustomPipes::IsLowSurrogate;
 
 // A tab moves the cursor as a space would; every other control can overwrite or
 // hide what was shown before it.
@@ -27,9 +30,14 @@ bool IsCombiningMark(wchar_t c) {
            (c >= 0x1DC0 && c <= 0x1DFF) || (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F);
 }
 
-bool IsNonSpacingBySystem(wchar_t c) {
-    WORD type = 0;
-    return ::GetStringTypeW(CT_CTYPE3, &c, 1, &type) && (type & C3_NONSPACING);
+// Which units of text the system types as non-spacing marks; none where it cannot tell.
+std::vector<bool> NonSpacingBySystem(std::wstring_view text) {
+    std::vector<bool> marks(text.size(), false);
+    if (text.empty()) return marks;
+    std::vector<WORD> types(text.size());
+    if (!::GetStringTypeW(CT_CTYPE3, text.data(), static_cast<int>(text.size()), types.data())) return marks;
+    for (size_t i = 0; i < text.size(); ++i) marks[i] = (types[i] & C3_NONSPACING) != 0;
+    return marks;
 }
 
 // The character that starts at text[at] as EscapeControls shows it: one or two units
@@ -63,14 +71,25 @@ std::wstring EscapeControls(std::wstring_view text) {
     return out;
 }
 
+std::wstring MarksAsPlaceholders(std::wstring_view text) {
+    std::wstring shown(text);
+    const std::vector<bool> marks = NonSpacingBySystem(shown);
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (marks[i]) shown[i] = kMarkPlaceholder;
+    }
+    return shown;
+}
+
 std::wstring SafeForDisplay(std::wstring_view text, size_t maxCharacters) {
+    // No more than maxCharacters + 1 units are ever looked at: each gives at least one
+    // character, and one more than fits ends the text.
+    const std::vector<bool> marks = NonSpacingBySystem(text.substr(0, maxCharacters + 1));
     std::wstring out;
     out.reserve(std::min(text.size(), maxCharacters) + 1);
     for (size_t i = 0; i < text.size();) {
         Shown shown = ShowCharacter(text, i);
-        if (shown.text.size() == 1 && (IsCombiningMark(shown.text[0]) || IsNonSpacingBySystem(shown.text[0]))) {
-            shown.text = L"\u25CC";
-        }
+        const bool mark = IsCombiningMark(shown.text[0]) || (i < marks.size() && marks[i]);
+        if (shown.text.size() == 1 && mark) shown.text = kMarkPlaceholder;
         if (out.size() + shown.text.size() > maxCharacters) {
             out += L'\u2026';
             break;
@@ -81,4 +100,4 @@ std::wstring SafeForDisplay(std::wstring_view text, size_t maxCharacters) {
     return out;
 }
 
-}  // namespace CustomPipes
+}  // namespace display

@@ -19,4 +19,10 @@ std::optional<std::string> DocumentOfWireText(std::wstring_view text, UINT codeP
 // non-ASCII text under a multi-byte code page, or when a byte would not come back.
 std::wstring WireTextOfDocument(std::string_view utf8Document, UINT codePage = CP_ACP);
 
+// A prepared request (a whole UTF-8 document that varnel-query or varnel.dll is given):
+// checked as a built request is (CheckRequestDocument), then in wire form with its NUL.
+// source, when given, names the document at the start of a reason that WireTextOfDocument
+// raises ("the request file \"x.xml\": ...").
+std::wstring PreparedRequestWireText(std::string_view utf8Document, const std::wstring& source = L"");
+
 }  // namespace CustomPipes::wire

@@ -19,9 +19,6 @@ struct KeyCloser {
 struct ViewUnmapper {
     void operator()(void* p) const noexcept { ::UnmapViewOfFile(p); }
 };
-struct FontDeleter {
-    void operator()(HFONT font) const noexcept { ::DeleteObject(font); }
-};
 
 }  // namespace handles
 
@@ -30,7 +27,6 @@ struct FontDeleter {
 using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, handles::HandleCloser>;
 using UniqueHkey = std::unique_ptr<std::remove_pointer_t<HKEY>, handles::KeyCloser>;
 using UniqueMapView = std::unique_ptr<void, handles::ViewUnmapper>;
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, handles::FontDeleter>;
 
 // CreateFile reports failure as INVALID_HANDLE_VALUE; the owner stores it as null.
 inline UniqueHandle AdoptFileHandle(HANDLE h) noexcept {

@@ -1,6 +1,8 @@
 // Module CustomPipes: the client side of the contract with Varnel, all of it. A client
 // program includes this header and links the static library service_link (with expat,
-// advapi32 and user32). Everything is in namespace CustomPipes.
+// advapi32 and user32). Everything is in namespace CustomPipes. The other headers of
+// this folder are the parts a client may also use on their own (a hidden window, the
+// named blocks, the search options); those beside the sources are the library's own.
 //
 // A program without a window of its own asks in three calls:
 //
@@ -20,6 +22,7 @@
 #pragma once
 
 #include "answer_reading.h"
+#include "command_line_start.h"
 #include "exchange.h"
 #include "exchange_turn.h"
 #include "installation_record.h"
@@ -28,6 +31,7 @@
 #include "protocol.h"
 #include "request_block.h"
 #include "request_document.h"
+#include "request_vocabulary.h"
 #include "search_request.h"
 #include "server_start.h"
 #include "service_catalogue.h"

@@ -29,4 +29,13 @@ void WriteInstallationRecord(const std::wstring& version, const std::wstring& ex
 // could not be removed.
 void RemoveInstallationRecord(const std::wstring& version);
 
+// Varnel's executable path from the record, as stored; empty when the record is
+// missing. A value of a non-string type raises ProgramError ("Invalid data type for
+// 'ExeName'").
+std::wstring LookUpServerExecutable();
+
+// Why there is nothing to start, in words: no record, no "ExeName" in it, or the path
+// it names and that no file is there.
+std::wstring DescribeMissingServer();
+
 }  // namespace CustomPipes

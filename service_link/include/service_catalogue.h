@@ -41,6 +41,10 @@ void RegisterServiceMessages();
 // The identifier of a service's message, registered by its name.
 UINT ServiceMessage(Service service, MessageKind kind);
 
+// Lets message reach window also from a process with fewer rights (a lower integrity
+// level), which Windows otherwise drops: Varnel may run so.
+void AcceptFromAnyProcess(HWND window, UINT message) noexcept;
+
 // The catalogue row with an answer block whose data-ready message is messageId.
 const ServiceEntry* FindAnswerBlockByDataReady(UINT messageId);
 

@@ -121,8 +121,8 @@ std::vector<Key> KeysToWrite(const std::wstring& dllPath, const LibraryFacts& li
         {L"classHelp", library.classHelp},
         {L"libraryHelp", library.libraryHelp},
         {L"interfaceName", library.interfaceName},
-        {L"progId", com::kProgId},
-        {L"versionedProgId", com::kVersionedProgId},
+        {L"progId", library::com::kProgId},
+        {L"versionedProgId", library::com::kVersionedProgId},
         {L"dll", dllPath},
         {L"folder", Folder(dllPath)},
         {L"platform", kPlatform},
@@ -187,7 +187,7 @@ bool HasSubkeys(HKEY root, const std::wstring& path) {
 
 HRESULT Unregister(HKEY root) {
     LibraryFacts facts;
-    if (const HRESULT hr = ReadLibrary(com::ModulePath(), facts); FAILED(hr)) return hr;
+    if (const HRESULT hr = ReadLibrary(library::com::ModulePath(), facts); FAILED(hr)) return hr;
     LSTATUS status = DeleteTree(root, ClassKey());
     if (status == ERROR_SUCCESS) status = DeleteTree(root, InterfaceKey());
     const std::wstring platforms = LibraryKey(facts) + L"\\" + facts.version + L"\\0";
@@ -195,15 +195,15 @@ HRESULT Unregister(HKEY root) {
     // The other bitness's class, in its own view, still uses the shared keys.
     const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
     if (status == ERROR_SUCCESS && !KeyExists(root, ClassKey(), otherView)) {
-        status = DeleteTree(root, com::kProgId);
-        if (status == ERROR_SUCCESS) status = DeleteTree(root, com::kVersionedProgId);
+        status = DeleteTree(root, library::com::kProgId);
+        if (status == ERROR_SUCCESS) status = DeleteTree(root, library::com::kVersionedProgId);
         if (status == ERROR_SUCCESS && !HasSubkeys(root, platforms)) status = DeleteTree(root, LibraryKey(facts));
     }
     return HRESULT_FROM_WIN32(status);
 }
 
 HRESULT Register(HKEY root) {
-    const std::wstring dllPath = com::ModulePath();
+    const std::wstring dllPath = library::com::ModulePath();
     if (dllPath.empty()) return HRESULT_FROM_WIN32(::GetLastError());
     LibraryFacts facts;
     if (const HRESULT hr = ReadLibrary(dllPath, facts); FAILED(hr)) return hr;

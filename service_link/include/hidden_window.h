@@ -17,8 +17,4 @@ HWND CreateHiddenTopLevelWindow(const wchar_t* className, WNDPROC windowProc = Q
 // The module that holds this code: the program, or the DLL it is linked into.
 HINSTANCE ThisModule() noexcept;
 
-// Lets message reach window also from a process with fewer rights (a lower integrity
-// level), which Windows otherwise drops: Varnel may run so.
-void AcceptFromAnyProcess(HWND window, UINT message) noexcept;
-
 }  // namespace CustomPipes

@@ -1,12 +1,7 @@
-// Making sure Varnel runs and can hear a request, announcing it, and starting Varnel
-// with a command-line switch.
+// Making sure Varnel runs and can hear a request, and announcing it.
 #pragma once
 
-#include "installation_record.h"
-#include "platform.h"
-#include "process_start.h"
 #include "protocol.h"
-#include "service_catalogue.h"
 #include "win32.h"
 
 #include <cstdint>
@@ -14,14 +9,6 @@
 #include <string>
 
 namespace CustomPipes {
-
-// Varnel's executable path from the server installation record, as stored; empty when
-// the record is missing. A value of a non-string type raises ProgramError
-// ("Invalid data type for 'ExeName'").
-std::wstring LookUpServerExecutable();
-
-// The longest a start of Varnel is waited for before the request is announced.
-constexpr DWORD kServerStartWaitMs = 8000;
 
 // True while Varnel runs: its mutex "VARNEL2" exists.
 bool IsServerRunning();
@@ -61,15 +48,5 @@ struct ServerStartOptions {
 // False, with nothing posted, when Varnel is neither running nor installed. Raises
 // ProgramError, with nothing posted, for a registry error or a start that failed.
 bool EnsureServerAndNotify(HWND clientWindow, uint16_t code, const ServerStartOptions& options = {});
-
-// Why EnsureServerAndNotify found nothing to start, in words: no record, no "ExeName"
-// in it, or the path it names and that no file is there.
-std::wstring DescribeMissingServer();
-
-// Starts the executable at path with arguments (which begin with their own space) and
-// waits up to 2 seconds for it. False when no file exists at path or the start failed
-// (GetLastError tells why); the launch page shows nothing either way, varnel.dll's
-// varnel_launch returns a code.
-bool StartWithArguments(const std::wstring& path, const std::wstring& arguments);
 
 }  // namespace CustomPipes

@@ -16,7 +16,7 @@ struct RequestDocument {
     std::wstring lang;
     // <Adress>
     bool addressUse = false;
-    std::wstring index, subj, rayon, np, city, street, house, full;
+    std::wstring index, subject, district, settlement, city, street, house, full;  // see request_vocabulary.h
     std::wstring autoAnswer;  // "true" or "false" as sent
     std::wstring typesearch;  // "AddressOfOrgan" or "AddressOfObject"
     // <CodeOfCourts>
@@ -51,6 +51,6 @@ RequestDocument ParseRequestDocument(std::string_view documentBytes);
 // The client's check before it sends: a document ReadRequestDocument faults raises
 // ProgramError with the reason, CR LF, "Line: " and the line number, CR LF, and the
 // first 40 characters of that line of the document.
-void CheckWellFormed(std::string_view documentBytes);
+void CheckRequestDocument(std::string_view documentBytes);
 
 }  // namespace CustomPipes

@@ -36,9 +36,21 @@ inline bool IsAnswerFor(LPARAM lParam, uint32_t clientValue) noexcept {
 // wParam of the window's request notices.
 constexpr uint16_t kWindowRequestCode = 65535;
 
+// Varnel's answer block: a named file mapping that Varnel writes before its data-ready
+// notice; clients copy this many bytes out of it.
+constexpr const wchar_t* kVarnelAnswerBlockName = L"Varnel2";
+constexpr uint32_t kVarnelAnswerBlockSize = 65536;
+
 // Exists while Varnel runs.
 constexpr const wchar_t* kVarnelMutexName = L"VARNEL2";
 constexpr const wchar_t* kVarnelWindowClass = L"TfrmMainRudoz";
+
+// The longest a start of Varnel is waited for before the request is announced.
+constexpr DWORD kServerStartWaitMs = 8000;
+
+// Our clients' turn for the whole exchange: a mutex in the session's namespace, since
+// the clients of one desktop session share one Varnel (see exchange_turn.h).
+constexpr const wchar_t* kExchangeTurnName = L"Local\\VarnelClientExchangeTurn";
 
 // The server installation record, below HKEY_CURRENT_USER. It belongs to Varnel.
 constexpr const wchar_t* kVarnelKey = L"Software\\Orbisan\\Varnel";

@@ -50,6 +50,10 @@ std::wstring DecodeUtf8(std::string_view bytes);
 // without a terminator still counts; a terminator at the very end adds no empty line.
 std::vector<std::wstring_view> SplitLines(std::wstring_view text);
 
+// The lines of a multi-line text joined into one line by " | ": a reason as a one-line
+// message shows it.
+std::wstring OneLine(std::wstring_view text);
+
 // Answer text to display lines: split, then each line to ANSI bytes and from UTF-8.
 std::vector<std::wstring> DecodeLines(std::wstring_view text, UINT codePage = CP_ACP);
 

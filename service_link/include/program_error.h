@@ -27,4 +27,8 @@ public:
     AbortError() : ProgramError(L"Operation aborted") {}
 };
 
+// The text of a caught exception for a person: a ProgramError's own text, any other's
+// what() read as UTF-8 (ours are UTF-8, the C++ runtime's are ASCII).
+std::wstring ExceptionText(const std::exception& e);
+
 }  // namespace CustomPipes

@@ -1,11 +1,9 @@
-#include "search.h"
+#include "varnel_search.h"
 
 #include "exchange_thread.h"
 #include "program_error.h"
-#include "query_options.h"
 #include "request_block.h"
-#include "request_document.h"
-#include "standard_streams.h"
+#include "search_options.h"
 #include "wire_document.h"
 #include "wire_text.h"
 
@@ -14,8 +12,7 @@ namespace {
 constexpr const wchar_t* kRunningAlready =
     L"this search is running already (a call made while it waits); one search serves one call at a time";
 
-// varnel-query's bounds on --timeout, in milliseconds.
-constexpr unsigned kMaxTimeoutMs = 86400u * 1000u;
+constexpr unsigned kMaxTimeoutMs = CustomPipes::kMaxTimeoutSeconds * 1000u;
 
 // A prepared request: checked as a built one is, then in wire form with its NUL.
 std::wstring PreparedRequest(std::wstring document) {
@@ -25,9 +22,7 @@ std::wstring PreparedRequest(std::wstring document) {
         throw CustomPipes::ProgramError(L"the request holds a lone surrogate at character " + std::to_wstring(*lone + 1) +
                            L", which no encoding carries");
     }
-    const std::string utf8 = CustomPipes::wire::ToUtf8(document);
-    CustomPipes::CheckWellFormed(utf8);
-    return CustomPipes::wire::WireTextOfDocument(utf8) + L'\0';
+    return CustomPipes::wire::PreparedRequestWireText(CustomPipes::wire::ToUtf8(document));
 }
 
 }  // namespace
@@ -39,9 +34,7 @@ VarnelSearch::~VarnelSearch() { library::SearchFreed(); }
 void VarnelSearch::Set(const std::wstring& option, const std::wstring& value) {
     if (running_) throw CustomPipes::ProgramError(kRunningAlready);
     if (option == L"request") {
-        if (fieldsGiven_ && !value.empty()) {
-            throw CustomPipes::ProgramError(L"request sends the document as it is; this search has search options already");
-        }
+        CustomPipes::CheckPreparedRequestAlone(!value.empty(), fieldsGiven_, L"request");
         if (value.empty()) {
             prepared_.reset();
         } else {
@@ -49,11 +42,9 @@ void VarnelSearch::Set(const std::wstring& option, const std::wstring& value) {
         }
         return;
     }
-    if (prepared_ && tools::IsSearchOption(option)) {
-        throw CustomPipes::ProgramError(L"this search sends a prepared request, which takes no search options (set request to \"\" first)");
-    }
+    CustomPipes::CheckPreparedRequestAlone(prepared_.has_value(), CustomPipes::IsSearchOption(option), L"request");
     CustomPipes::SearchRequest search = search_;
-    tools::SetSearchOption(search, option, value, L"");
+    CustomPipes::SetSearchOption(search, option, value, L"");
     search_ = std::move(search);
     fieldsGiven_ = true;
 }
@@ -77,7 +68,8 @@ int VarnelSearch::Run(unsigned timeoutMs) {
     request.clear();
     error.clear();
     if (timeoutMs == 0 || timeoutMs > kMaxTimeoutMs) {
-        error = L"the timeout takes milliseconds above 0 and at most 86400000, not " + std::to_wstring(timeoutMs);
+        error = L"the timeout takes milliseconds above 0 and at most " + std::to_wstring(kMaxTimeoutMs) + L", not " +
+                std::to_wstring(timeoutMs);
         return static_cast<int>(CustomPipes::ExchangeOutcome::Refused);
     }
     // Refused before anything else is looked at: no thread, window or block for it.
@@ -85,7 +77,7 @@ int VarnelSearch::Run(unsigned timeoutMs) {
     try {
         wire = BuildRequest();
     } catch (const CustomPipes::ProgramError& e) {
-        error = tools::OneLine(e.Text());
+        error = CustomPipes::wire::OneLine(e.Text());
         return static_cast<int>(CustomPipes::ExchangeOutcome::Refused);
     }
     request = CustomPipes::wire::DecodeLinesJoined(CustomPipes::wire::TextUpToNul(wire.data(), wire.size() * sizeof(wchar_t)));
@@ -101,6 +93,6 @@ int VarnelSearch::Run(unsigned timeoutMs) {
     running_ = false;
     // A failed run may bring a text too: an answer that may be cut, kept to be looked into.
     answer = CustomPipes::wire::DecodeLinesJoined(result.answer);
-    if (result.outcome != CustomPipes::ExchangeOutcome::Answered) error = tools::OneLine(result.reason);
+    if (result.outcome != CustomPipes::ExchangeOutcome::Answered) error = CustomPipes::wire::OneLine(result.reason);
     return static_cast<int>(result.outcome);
 }

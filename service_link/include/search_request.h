@@ -11,9 +11,9 @@ namespace CustomPipes {
 struct SearchRequest {
     // Which of the document's three sections says <use>yes</use>.
     enum class By { Address, Name, Code };
-    // <typesearch>: the address is the body's own (AddressOfOrgan) or a respondent's,
+    // <typesearch>: the address is the body's own (AddressOfOrgan) or a defendant's,
     // whose court is wanted (AddressOfObject).
-    enum class AddressOf { Body, Respondent };
+    enum class AddressOf { Body, Defendant };
     // <typename>: the name is a body's (NameOfOrgan) or an official's surname (FamilyOfMan).
     enum class NameOf { Body, OfficialSurname };
     // <AUTO_ANSWER>: Varnel answers at once (true), or a person chooses the answer in

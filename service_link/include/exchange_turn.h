@@ -4,15 +4,13 @@
 #pragma once
 
 #include "handles.h"
+#include "protocol.h"
 #include "win32.h"
 
 #include <chrono>
 #include <span>
 
 namespace CustomPipes {
-
-// A mutex in the session's namespace: the clients of one desktop session share one Varnel.
-constexpr const wchar_t* kExchangeTurnName = L"Local\\VarnelClientExchangeTurn";
 
 // Held from writing the request until the answer is read or the client gives up. A turn
 // left by a client that died is abandoned by the system and taken over at once.
