@@ -3,6 +3,7 @@
 // Varnel that goes away. Everything through LoadLibraryW and GetProcAddress, against the
 // real sample server. What can crash or hang the process runs in a child process (a
 // DISABLED_ helper test of this program) or under a watchdog.
+#include "no_server_fixture.h"
 #include "process_resources.h"
 #include "registry_fixture.h"
 #include "sample_server_driver.h"
@@ -93,16 +94,6 @@ private:
     std::thread thread_;
 };
 
-// The library's hidden window in this process, or null.
-HWND LibraryWindow() {
-    for (HWND w = ::FindWindowExW(nullptr, nullptr, L"VarnelExchangeClient", nullptr); w;
-         w = ::FindWindowExW(nullptr, w, L"VarnelExchangeClient", nullptr)) {
-        DWORD process = 0;
-        ::GetWindowThreadProcessId(w, &process);
-        if (process == ::GetCurrentProcessId()) return w;
-    }
-    return nullptr;
-}
 
 void WriteAnswerBlock(const std::wstring& text) {
     const auto block = CustomPipes::NamedBlock::Open(
@@ -129,18 +120,7 @@ void ExpectHelperPasses(const std::string& name, DWORD limitMs) {
 
 HMODULE LoadedVarnel() { return ::GetModuleHandleW(L"varnel.dll"); }
 
-class HostBehaviour : public ::testing::Test {
-protected:
-    void SetUp() override {
-        StopEveryServer();
-        WriteServerRecord(ServerPath());
-    }
-    // The record goes too: a test that registers the server expects to find none.
-    void TearDown() override {
-        StopEveryServer();
-        DeleteServerRecord();
-    }
-};
+using HostBehaviour = SampleServerRegistered;
 
 }  // namespace
 
@@ -178,7 +158,7 @@ TEST_F(HostBehaviour, ACopyOfANoticeToAnotherWindowOfTheLibrarysThreadIsNotAnAns
     HeldThread held(server.Window());
     BackgroundRun run(b, 10000);
     ASSERT_EQ(requests.WaitFor(1, 5000), 1) << "B announced no request";
-    const HWND own = LibraryWindow();
+    const HWND own = ExchangeClientWindow(ClientProcess::This);
     ASSERT_TRUE(own);
     HWND windows[2] = {own, nullptr};  // the library's, and another of its thread (Wine's IME window, say)
     ::EnumThreadWindows(
@@ -240,7 +220,7 @@ TEST_F(HostBehaviour, ClosingTheLibrarysWindowDoesNotBreakLaterSearches) {
     LibrarySearch search(library);
     ByCode(search, kCodeA);
     ASSERT_EQ(search.Run(5000), 0) << Utf8(search.Error());
-    const HWND window = LibraryWindow();
+    const HWND window = ExchangeClientWindow(ClientProcess::This);
     ASSERT_TRUE(window);
     DWORD_PTR result = 0;
     ::SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &result);

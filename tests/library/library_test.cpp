@@ -2,6 +2,7 @@
 // loaded with LoadLibraryW, called through GetProcAddress, answers compared with
 // varnel-query's for the same options. The same program is built for x86 and then
 // talks to the 64-bit sample server and varnel-query.
+#include "no_server_fixture.h"
 #include "registry_fixture.h"
 #include "sample_server_driver.h"
 #include "scratch_folder.h"
@@ -102,18 +103,7 @@ std::vector<T> Added(const std::set<T>& before, const std::set<T>& after) {
     return added;
 }
 
-class VarnelDll : public ::testing::Test {
-protected:
-    void SetUp() override {
-        StopEveryServer();
-        WriteServerRecord(ServerPath());
-    }
-    // The record goes too: a test that registers the server expects to find none.
-    void TearDown() override {
-        StopEveryServer();
-        DeleteServerRecord();
-    }
-};
+using VarnelDll = SampleServerRegistered;
 
 }  // namespace
 

@@ -52,16 +52,6 @@ private:
     std::thread thread_;
 };
 
-// The hidden window of a client like varnel-query in another process, or null.
-HWND ClientWindowOfAnotherProcess() {
-    for (HWND window = ::FindWindowExW(nullptr, nullptr, L"VarnelExchangeClient", nullptr); window;
-         window = ::FindWindowExW(nullptr, window, L"VarnelExchangeClient", nullptr)) {
-        DWORD process = 0;
-        ::GetWindowThreadProcessId(window, &process);
-        if (process != ::GetCurrentProcessId()) return window;
-    }
-    return nullptr;
-}
 
 std::string CodeElement(const wchar_t* code) { return "<code>" + CustomPipes::wire::ToUtf8(code) + "</code>"; }
 
@@ -103,7 +93,7 @@ TEST_F(ExchangeTurn, NoOtherClientAnnouncesARequestUntilTheFirstHasItsAnswer) {
     ToolProcess query(L"\"" + WindowsPath(VARNEL_QUERY_EXE) + L"\" --by code --code " + kQueryCode + L" --timeout 20");
     SearchOnThread second(library_, kSecondCode);
     // varnel-query has made its hidden window and block: next it asks for the turn.
-    EXPECT_TRUE(PumpUntil([] { return ClientWindowOfAnotherProcess() != nullptr; }, 10000));
+    EXPECT_TRUE(PumpUntil([] { return ExchangeClientWindow(ClientProcess::Another) != nullptr; }, 10000));
     ::Sleep(kHeldMs);
     EXPECT_EQ(requests_.Count(), 1) << "another client announced its request while the first waited for its answer";
 

@@ -47,6 +47,19 @@ inline void StopEveryServer() {
     }
 }
 
+// The hidden window of a client without a window of its own (varnel-query, varnel.dll),
+// in this process or in another; null when there is none.
+enum class ClientProcess { This, Another };
+inline HWND ExchangeClientWindow(ClientProcess which) {
+    for (HWND window = ::FindWindowExW(nullptr, nullptr, L"VarnelExchangeClient", nullptr); window;
+         window = ::FindWindowExW(nullptr, window, L"VarnelExchangeClient", nullptr)) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        if ((process == ::GetCurrentProcessId()) == (which == ClientProcess::This)) return window;
+    }
+    return nullptr;
+}
+
 // A running server process, ended (and waited for) when the owner goes.
 class RunningServer {
 public:
