@@ -68,19 +68,20 @@ struct Job {
     enum class Stage { Queued, Running, Done, Dropped };
 
     Job(std::wstring text, const CustomPipes::RunLimits& runLimits)
-        : request(std::move(text)), limits(runLimits), caller(CurrentThread()), cancel(NewEvent(true)), done(NewEvent(true)) {
+        : request(std::move(text)), limits(runLimits), caller(CurrentThread()), settled(NewEvent(true)) {
         // The run gives up when its caller has ended (a host may terminate its threads)
         // or has stopped waiting.
-        limits.giveUp = {caller.get(), cancel.get()};
+        limits.giveUp = {caller.get(), settled.get()};
     }
 
     const std::wstring request;
     CustomPipes::RunLimits limits;
     const UniqueHandle caller;
-    const UniqueHandle cancel;
-    const UniqueHandle done;
+    // Set by the thread once the run is done, or by the caller once it stops waiting;
+    // stage says which. One event for both: a run costs the fewest calls to the system.
+    const UniqueHandle settled;
     Stage stage = Stage::Queued;  // guarded by lock
-    ExchangeResult result;        // the thread's until done is set
+    ExchangeResult result;        // the thread's until the stage is Done
 };
 
 // The thread and its queue, shared by the library and the thread itself: a free that
@@ -152,7 +153,7 @@ void Serve(Worker& self, std::unique_ptr<CustomPipes::ExchangeClient>& client) {
                 const CustomPipes::ExclusiveLock guard(lock);
                 job->stage = Job::Stage::Done;
             }
-            ::SetEvent(job->done.get());
+            ::SetEvent(job->settled.get());
             continue;
         }
         const HANDLE wake = self.wake.get();
@@ -280,7 +281,7 @@ ExchangeResult RunExchange(const std::wstring& request, const CustomPipes::RunLi
     }
     ::SetEvent(serving->wake.get());
 
-    const HANDLE ends[] = {job->done.get(), serving->thread.get()};
+    const HANDLE ends[] = {job->settled.get(), serving->thread.get()};
     Clock::time_point waitUntil = limits.deadline;
     for (;;) {
         const DWORD woke = WaitAsHost(ends, waitUntil);
@@ -295,7 +296,7 @@ ExchangeResult RunExchange(const std::wstring& request, const CustomPipes::RunLi
         // Dropped before it was sent, or over its time: its answer, if one comes, is nobody's.
         const bool sent = job->stage == Job::Stage::Running;
         job->stage = Job::Stage::Dropped;
-        ::SetEvent(job->cancel.get());
+        ::SetEvent(job->settled.get());
         if (sent) return Failure(ExchangeOutcome::Failed, L"the library's thread did not end the run in time");
         if (!serving->started) {
             return Failure(ExchangeOutcome::Failed,

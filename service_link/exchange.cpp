@@ -68,10 +68,9 @@ void MakeWindowAndBlock(HWND& window, RequestBlock& block) {
     }
 }
 
-// The process of Varnel's window, to learn when it ends; null when there is no window or
-// it may not be watched.
-UniqueHandle OpenServerProcess() {
-    const HWND server = ::FindWindowW(kVarnelWindowClass, nullptr);
+// The process of Varnel's window server, to learn when it ends; null when there is no
+// window or it may not be watched.
+UniqueHandle OpenProcessOf(HWND server) {
     DWORD id = 0;
     if (!server || !::GetWindowThreadProcessId(server, &id)) return {};
     return UniqueHandle(::OpenProcess(SYNCHRONIZE, FALSE, id));
@@ -92,6 +91,16 @@ bool AnswersRequest(const MSG& message, HWND window, DWORD announcedAt) noexcept
 struct ExchangeClient::State {
     HWND window{};
     RequestBlock block;
+    // Varnel's window and its process, kept from run to run while the window stays.
+    HWND server{};
+    UniqueHandle serverProcess;
+
+    void Watch(HWND found) {
+        if (found != server || !serverProcess) {
+            server = found;
+            serverProcess = OpenProcessOf(found);
+        }
+    }
 };
 
 ExchangeClient::ExchangeClient() : state_(std::make_unique<State>()) {
@@ -146,9 +155,8 @@ ExchangeResult ExchangeClient::Run(const std::wstring& request, const RunLimits&
         };
         // Taken before the post: a notice posted earlier cannot be its answer, and a
         // Varnel that ends once it has the request is still there to be watched.
-        UniqueHandle server;
-        start.announcing = [&] {
-            server = OpenServerProcess();
+        start.announcing = [&](HWND server) {
+            state_->Watch(server ? server : ::FindWindowW(kVarnelWindowClass, nullptr));
             announcedAt = ::GetTickCount();
         };
         if (!EnsureServerAndNotify(state_->window, kWindowRequestCode, start)) {
@@ -159,7 +167,7 @@ ExchangeResult ExchangeClient::Run(const std::wstring& request, const RunLimits&
         if (startedAt) deadline += Clock::now() - *startedAt;
 
         std::vector<HANDLE> ends = limits.giveUp;
-        if (server) ends.push_back(server.get());
+        if (state_->serverProcess) ends.push_back(state_->serverProcess.get());
         bool serverEnded = false;
         for (;;) {
             MSG message;

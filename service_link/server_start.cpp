@@ -45,7 +45,8 @@ std::wstring FolderOf(const std::wstring& path) {
     return path.substr(0, slash == 2 && path[1] == L':' ? 3 : slash);
 }
 
-void StartServer(const std::wstring& path, const ServerStartOptions& options) {
+// Varnel's window once it may be posted to; null when it was not looked for.
+HWND StartServer(const std::wstring& path, const ServerStartOptions& options) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(options.maxWaitMs);
     if (options.starting) options.starting(path);
     const std::wstring folder = options.inServerFolder ? FolderOf(path) : std::wstring();
@@ -57,12 +58,12 @@ void StartServer(const std::wstring& path, const ServerStartOptions& options) {
         throw ProgramError(
             SystemErrorText(L"Varnel could not be started from \"" + path + L"\"", ::GetLastError(), L"\"" + path + L"\""));
     }
-    if (options.wait == StartWait::UntilReady) {
-        WaitForServerWindow(process.Get().hProcess, deadline);
-    } else if (::WaitForSingleObject(process.Get().hProcess, options.maxWaitMs) == WAIT_OBJECT_0) {
+    if (options.wait == StartWait::UntilReady) return WaitForServerWindow(process.Get().hProcess, deadline);
+    if (::WaitForSingleObject(process.Get().hProcess, options.maxWaitMs) == WAIT_OBJECT_0) {
         // It ended early, perhaps handing over to the real Varnel: its window decides.
-        WaitForServerWindow(nullptr, deadline);
+        return WaitForServerWindow(nullptr, deadline);
     }
+    return nullptr;
 }
 
 }  // namespace
@@ -81,8 +82,9 @@ bool IsServerRunning() {
 }
 
 bool EnsureServerAndNotify(HWND clientWindow, uint16_t code, const ServerStartOptions& options) {
+    HWND server = nullptr;
     if (IsServerRunning()) {
-        HWND server = FindServerWindow();
+        server = FindServerWindow();
         if (!server) server = WaitForServerWindow(nullptr, Clock::now() + std::chrono::milliseconds(options.maxWaitMs));
         // Asynchronous: ShowWindow on another process's window waits until that
         // process has handled it, which a busy or hung Varnel makes long. The show is
@@ -92,10 +94,10 @@ bool EnsureServerAndNotify(HWND clientWindow, uint16_t code, const ServerStartOp
         const std::wstring path = LookUpServerExecutable();
         if (!IsExistingFile(path)) return false;
         if (options.refuseStartWhenElevated && RunsElevated()) throw ProgramError(ElevatedStartRefusal());
-        StartServer(path, options);
+        server = StartServer(path, options);
     }
     // Varnel names the request block by lParam (see RequestBlockName).
-    if (options.announcing) options.announcing();
+    if (options.announcing) options.announcing(server);
     ::PostMessageW(HWND_BROADCAST, ServiceMessage(Service::Varnel, MessageKind::Request), code,
                    static_cast<LPARAM>(WindowHandleValue(clientWindow)));
     return true;

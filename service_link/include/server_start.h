@@ -36,9 +36,9 @@ struct ServerStartOptions {
     bool inServerFolder = false;
     // Learns the path just before Varnel is started and waited for.
     std::function<void(const std::wstring& path)> starting;
-    // Called just before the request is posted: the last moment at which Varnel has
-    // certainly not answered it yet.
-    std::function<void()> announcing;
+    // Called just before the request is posted, the last moment at which Varnel has
+    // certainly not answered it yet, with Varnel's window where it was found (else null).
+    std::function<void(HWND server)> announcing;
 };
 
 // Makes sure Varnel runs and can hear a broadcast, then broadcasts the request message
