@@ -2,6 +2,7 @@
 
 #include "handles.h"
 #include "program_error.h"
+#include "search_options.h"
 #include "server_start.h"
 #include "srw_lock.h"
 #include "system_error.h"
@@ -27,6 +28,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using CustomPipes::ExchangeOutcome;
 using CustomPipes::ExchangeResult;
+using CustomPipes::SecondsText;
 using CustomPipes::UniqueHandle;
 
 // How long the last free waits for the thread to leave its loop, and then for it to be
@@ -36,12 +38,6 @@ constexpr DWORD kExitWaitMs = 500;
 // How long past its deadline a run that the thread has begun is waited for: a start of
 // Varnel adds up to kServerStartWaitMs, and the rest is slack.
 constexpr auto kRunOverrun = std::chrono::milliseconds(CustomPipes::kServerStartWaitMs + 2000);
-
-std::wstring SecondsText(DWORD milliseconds) {
-    wchar_t text[32];
-    std::swprintf(text, std::size(text), L"%g", milliseconds / 1000.0);
-    return text;
-}
 
 UniqueHandle NewEvent(bool manualReset) {
     UniqueHandle event(::CreateEventW(nullptr, manualReset, FALSE, nullptr));
@@ -300,12 +296,12 @@ ExchangeResult RunExchange(const std::wstring& request, const CustomPipes::RunLi
         if (sent) return Failure(ExchangeOutcome::Failed, L"the library's thread did not end the run in time");
         if (!serving->started) {
             return Failure(ExchangeOutcome::Failed,
-                           L"the library's thread did not start within " + SecondsText(limits.timeoutMs) +
+                           L"the library's thread did not start within " + SecondsText(limits.timeoutMs / 1000.0) +
                                L" seconds (a run from DllMain, while the system's loader lock is held, cannot start it); "
                                L"nothing was sent");
         }
         return Failure(ExchangeOutcome::NoAnswer, L"another search of this program kept the library busy for the whole " +
-                                                      SecondsText(limits.timeoutMs) + L" seconds; nothing was sent");
+                                                      SecondsText(limits.timeoutMs / 1000.0) + L" seconds; nothing was sent");
     }
 }
 

@@ -5,6 +5,7 @@
 #include "hidden_window.h"
 #include "installation_record.h"
 #include "program_error.h"
+#include "search_options.h"
 #include "protocol.h"
 #include "request_block.h"
 #include "server_start.h"
@@ -23,12 +24,6 @@ namespace CustomPipes {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::wstring SecondsText(DWORD milliseconds) {
-    wchar_t text[32];
-    std::swprintf(text, std::size(text), L"%g", milliseconds / 1000.0);
-    return text;
-}
 
 ExchangeResult Outcome(ExchangeOutcome outcome, std::wstring reason, bool announced = false) {
     return {outcome, {}, std::move(reason), announced};
@@ -131,7 +126,7 @@ ExchangeResult ExchangeClient::Run(const std::wstring& request, const RunLimits&
         const ExchangeTurn turn = ExchangeTurn::Take(limits.deadline, limits.giveUp);
         if (!turn) {
             return Outcome(ExchangeOutcome::NoAnswer, L"another client program kept Varnel busy for the whole " +
-                                                          SecondsText(limits.timeoutMs) + L" seconds; nothing was sent");
+                                                          SecondsText(limits.timeoutMs / 1000.0) + L" seconds; nothing was sent");
         }
         // What waits in the queue came before this request: a late answer, or a copy of
         // an answer, to an earlier one.
@@ -191,7 +186,7 @@ ExchangeResult ExchangeClient::Run(const std::wstring& request, const RunLimits&
             const DWORD left = MillisecondsUntil(deadline);
             if (left == 0) {
                 return Outcome(ExchangeOutcome::NoAnswer,
-                               L"no answer from Varnel within " + SecondsText(limits.timeoutMs) + L" seconds", true);
+                               L"no answer from Varnel within " + SecondsText(limits.timeoutMs / 1000.0) + L" seconds", true);
             }
             const DWORD woke = ::MsgWaitForMultipleObjects(static_cast<DWORD>(ends.size()), ends.data(), FALSE, left, QS_ALLINPUT);
             if (woke < WAIT_OBJECT_0 + limits.giveUp.size()) {

@@ -2,6 +2,9 @@
 
 #include "program_error.h"
 
+#include <cstdlib>
+#include <cwchar>
+#include <iterator>
 #include <utility>
 
 namespace CustomPipes {
@@ -67,6 +70,15 @@ void CheckPreparedRequestAlone(bool prepared, bool searchOptions, const std::wst
     if (prepared && searchOptions) {
         throw ProgramError(requestName + L" sends the request document as it is; it takes no search options");
     }
+}
+
+std::wstring SecondsText(double seconds) {
+    wchar_t text[64] = L"";
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::swprintf(text, std::size(text), L"%.*g", digits, seconds);
+        if (std::wcstod(text, nullptr) == seconds) break;
+    }
+    return text;
 }
 
 }  // namespace CustomPipes

@@ -70,16 +70,6 @@ std::map<std::wstring, std::wstring> DefaultOptions() {
     };
 }
 
-// The shortest text that reads back as seconds: 86400.0001 is not shown as "86400".
-std::wstring SecondsText(double seconds) {
-    wchar_t text[64] = L"";
-    for (int digits = 1; digits <= 17; ++digits) {
-        std::swprintf(text, std::size(text), L"%.*g", digits, seconds);
-        if (std::wcstod(text, nullptr) == seconds) break;
-    }
-    return text;
-}
-
 }  // namespace
 
 HRESULT Client::Create(REFIID iid, void** object) noexcept {
@@ -235,7 +225,7 @@ HRESULT Client::put_TimeoutSeconds(double value) {
     }
     try {
         return Raise(ErrorOf(VARNEL_REFUSED),
-                     L"TimeoutSeconds takes a number of seconds above 0 and at most 86400, not " + SecondsText(value));
+                     L"TimeoutSeconds takes a number of seconds above 0 and at most 86400, not " + CustomPipes::SecondsText(value));
     } catch (const std::bad_alloc&) {
         return Raise(E_OUTOFMEMORY, L"out of memory");
     }

@@ -13,6 +13,10 @@ constexpr double kDefaultTimeoutSeconds = 30;
 // The longest wait a search may be given: one day.
 constexpr unsigned kMaxTimeoutSeconds = 86400;
 
+// A number of seconds as the reasons write it: the shortest text that reads back as the
+// same number ("1.5", "30"; 86400.0001 is not shown as "86400").
+std::wstring SecondsText(double seconds);
+
 // True for the name, without its dashes, of a search option: "by", "name", "code",
 // "subject", "district", "city", "settlement", "street", "index", "defendant", "chosen".
 bool IsSearchOption(const std::wstring& name);
