@@ -1,6 +1,6 @@
 #include "round_trip.h"
 
-#include "gui_driver.h"
+#include "demo_process.h"
 #include "notice_listener.h"
 #include "process_resources.h"
 #include "processes.h"
@@ -61,19 +61,15 @@ struct Demo {
 Demo StartDemo(const std::wstring& path) {
     Demo demo{StartProgram(path)};
     demo.window = WaitUntilIdleAndVisible(demo.program, kDemoClass);
-    demo.button1 = gui::FindControl(demo.window, ControlId::Button1);
-    demo.memo1 = gui::FindControl(demo.window, ControlId::Memo1);
+    demo.button1 = window_driving::FindControl(demo.window, ControlId::Button1);
+    demo.memo1 = window_driving::FindControl(demo.window, ControlId::Memo1);
     if (!demo.button1 || !demo.memo1) throw CustomPipes::ProgramError(L"Button1 or Memo1 was not found in the demo");
     return demo;
 }
 
-// The request and data-ready notices are broadcasts, so a top-level window of the bench
-// hears them too; on a thread of its own it stamps each when it comes.
-UINT RequestNotice() { return VarnelMessage(CustomPipes::MessageKind::Request); }
-UINT DataReadyNotice() { return VarnelMessage(CustomPipes::MessageKind::DataReady); }
-
 // The moments of one click, in microseconds from posting it; -1 for a notice that was
-// not heard.
+// not heard. The request and data-ready notices are broadcasts, so a top-level window of
+// the bench hears them too; on a thread of its own it stamps each when it comes.
 struct ClickTimes {
     double requestSeen = -1;
     double answerPublished = -1;
@@ -97,8 +93,8 @@ ClickTimes ClickUntilAnswer(const Demo& demo, LRESULT answerLength, NoticeListen
     }
     times.memoFilled = MicrosecondsSince(start);
     const auto since = [&](long long at) { return at ? static_cast<double>(at - start) / TicksPerMicrosecond() : -1; };
-    times.requestSeen = since(listener.FirstArrival(RequestNotice()));
-    times.answerPublished = since(listener.FirstArrival(DataReadyNotice()));
+    times.requestSeen = since(listener.FirstArrival(RequestMessage()));
+    times.answerPublished = since(listener.FirstArrival(DataReadyMessage()));
     return times;
 }
 
@@ -111,7 +107,7 @@ std::wstring SettledAnswer(const Demo& demo) {
     std::wstring last;
     for (;;) {
         ::Sleep(200);
-        std::wstring now = gui::TextOf(demo.memo1);
+        std::wstring now = window_driving::TextOf(demo.memo1);
         if (!now.empty() && now == last) return now;
         last = std::move(now);
         if (::GetTickCount64() > deadline) throw CustomPipes::ProgramError(L"The demo's memo did not settle on an answer");
@@ -206,7 +202,7 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
     if (answer.find(L"<?xml") != 0) throw CustomPipes::ProgramError(L"The memo does not hold an XML answer");
     const LRESULT answerLength = static_cast<LRESULT>(answer.size());
 
-    NoticeListener listener({RequestNotice(), DataReadyNotice()}, NoticeListener::Thread::Own);
+    NoticeListener listener({RequestMessage(), DataReadyMessage()}, NoticeListener::Thread::Own);
 
     constexpr int kWarmUps = 5, kRepetitions = 201;
     std::vector<ClickTimes> clicks;
@@ -222,7 +218,7 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
             ::Sleep(20);
             ::SendMessageW(demo.window, WM_NULL, 0, 0);
             ::SendMessageW(serverWindow, WM_NULL, 0, 0);
-            if (gui::TextOf(demo.memo1) != answer) throw CustomPipes::ProgramError(L"The memo holds another text than the answer");
+            if (window_driving::TextOf(demo.memo1) != answer) throw CustomPipes::ProgramError(L"The memo holds another text than the answer");
             clicks.push_back(times);
             return times.memoFilled;
         },

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-namespace gui {
+namespace window_driving {
 
 // The caption of the demo's window and of its error display.
 inline const wchar_t* const kTitle = L"Демонстрация взаимодействия с программой Varnel";
@@ -185,4 +185,4 @@ inline std::vector<HWND> MessageBoxButtons(HWND box) {
 // Presses OK on a message box.
 inline void CloseMessageBox(HWND box) { ::PostMessageW(box, WM_COMMAND, IDOK, 0); }
 
-}  // namespace gui
+}  // namespace window_driving

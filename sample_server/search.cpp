@@ -103,15 +103,15 @@ Search ResolveSearch(const CustomPipes::RequestDocument& request) {
     return search;
 }
 
-Search SearchForSwitch(CustomPipes::LaunchSwitch which, std::wstring_view value) {
+Search SearchForSwitch(const CustomPipes::LaunchSearch& launch) {
     Search search;
-    switch (which) {
+    switch (launch.which) {
         case CustomPipes::LaunchSwitch::Name: search.kind = SearchKind::Name; break;
         case CustomPipes::LaunchSwitch::Code: search.kind = SearchKind::Code; break;
         case CustomPipes::LaunchSwitch::Surname: search.kind = SearchKind::Surname; break;
     }
     search.requested = search.kind;
-    search.text = std::wstring(Trim(value));
+    search.text = std::wstring(Trim(launch.value));
     return search;
 }
 

@@ -34,7 +34,7 @@ Search ResolveSearch(const CustomPipes::RequestDocument& request);
 
 // The search of a command-line switch: "-a:" a body's name, "-i:" a code, "-f:" a
 // judge's surname.
-Search SearchForSwitch(CustomPipes::LaunchSwitch which, std::wstring_view value);
+Search SearchForSwitch(const CustomPipes::LaunchSearch& launch);
 
 struct Match {
     const Body* body = nullptr;

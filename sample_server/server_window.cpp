@@ -262,7 +262,7 @@ void ServerWindow::ActOnArguments(std::wstring_view arguments, bool handedOver) 
         Log(L"    непонятные аргументы: «" + launch.unrecognised + L"»; ожидались -a:, -i: или -f: со значением.");
     }
     if (!launch.search) return;
-    const Search search = SearchForSwitch(launch.search->which, launch.search->value);
+    const Search search = SearchForSwitch(*launch.search);
     std::vector<Match> matches = FindBodies(search, SampleDirectory());
     Log(Now() + L"  Ключ -" + std::wstring(1, static_cast<wchar_t>(launch.search->which)) + L": " + SearchCaption(search) + L"; найдено " +
         std::to_wstring(matches.size()) + L".");

@@ -3,7 +3,6 @@
 #include "answer_reading.h"
 #include "exchange_turn.h"
 #include "hidden_window.h"
-#include "installation_record.h"
 #include "program_error.h"
 #include "search_options.h"
 #include "protocol.h"
@@ -154,9 +153,11 @@ ExchangeResult ExchangeClient::Run(const std::wstring& request, const RunLimits&
             state_->Watch(server ? server : ::FindWindowW(kVarnelWindowClass, nullptr));
             announcedAt = ::GetTickCount();
         };
+        std::wstring missing;
+        start.notInstalled = [&](const std::wstring& reason) { missing = reason; };
         if (!EnsureServerAndNotify(state_->window, kWindowRequestCode, start)) {
             return Outcome(ExchangeOutcome::NotInstalled,
-                           L"Varnel is neither running nor installed: " + DescribeMissingServer() + L"; nothing was sent");
+                           L"Varnel is neither running nor installed: " + missing + L"; nothing was sent");
         }
         // Starting Varnel may take its own time on top of the timeout.
         if (startedAt) deadline += Clock::now() - *startedAt;

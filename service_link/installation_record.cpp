@@ -96,7 +96,10 @@ std::wstring SettingsKeyPath(const std::wstring& version) {
 
 InstallationRecord ReadInstallationRecord() {
     InstallationRecord record;
-    record.version = ReadStringValue(kVarnelKey, kCurrentVersionValue);
+    const UniqueHkey key = OpenForReading(kVarnelKey);
+    if (!key) return record;
+    record.found = true;
+    record.version = ReadStringValue(key.get(), kCurrentVersionValue);
     record.exeName = ReadStringValue(SettingsKeyPath(record.version), kExeNameValue);
     return record;
 }
@@ -128,10 +131,9 @@ void RemoveInstallationRecord(const std::wstring& version) {
 
 std::wstring LookUpServerExecutable() { return ReadInstallationRecord().exeName; }
 
-std::wstring DescribeMissingServer() {
+std::wstring DescribeMissingServer(const InstallationRecord& record) {
     const std::wstring hive = L"HKEY_CURRENT_USER\\";
-    if (!OpenForReading(kVarnelKey)) return L"there is no record " + hive + kVarnelKey;
-    const InstallationRecord record = ReadInstallationRecord();
+    if (!record.found) return L"there is no record " + hive + kVarnelKey;
     if (record.version.empty()) {
         return L"the record " + hive + kVarnelKey + L" has no \"" + kCurrentVersionValue + L"\"";
     }

@@ -91,10 +91,13 @@ bool EnsureServerAndNotify(HWND clientWindow, uint16_t code, const ServerStartOp
         // queued ahead of the notice below, so Varnel is maximized before it reads it.
         if (server) ::ShowWindowAsync(server, SW_MAXIMIZE);
     } else {
-        const std::wstring path = LookUpServerExecutable();
-        if (!IsExistingFile(path)) return false;
+        const InstallationRecord record = ReadInstallationRecord();
+        if (!IsExistingFile(record.exeName)) {
+            if (options.notInstalled) options.notInstalled(DescribeMissingServer(record));
+            return false;
+        }
         if (options.refuseStartWhenElevated && RunsElevated()) throw ProgramError(ElevatedStartRefusal());
-        server = StartServer(path, options);
+        server = StartServer(record.exeName, options);
     }
     // Varnel names the request block by lParam (see RequestBlockName).
     if (options.announcing) options.announcing(server);

@@ -8,6 +8,7 @@
 namespace CustomPipes {
 
 struct InstallationRecord {
+    bool found = false;    // the record's key exists
     std::wstring version;  // "CurrentVersion"; empty when missing
     std::wstring exeName;  // "ExeName" below that version's settings; empty when missing
 };
@@ -34,8 +35,8 @@ void RemoveInstallationRecord(const std::wstring& version);
 // 'ExeName'").
 std::wstring LookUpServerExecutable();
 
-// Why there is nothing to start, in words: no record, no "ExeName" in it, or the path
-// it names and that no file is there.
-std::wstring DescribeMissingServer();
+// Why the record names nothing to start, in words: no record, no "ExeName" in it, or
+// the path it names and that no file is there.
+std::wstring DescribeMissingServer(const InstallationRecord& record);
 
 }  // namespace CustomPipes

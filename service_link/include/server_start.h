@@ -36,6 +36,8 @@ struct ServerStartOptions {
     bool inServerFolder = false;
     // Learns the path just before Varnel is started and waited for.
     std::function<void(const std::wstring& path)> starting;
+    // Varnel neither running nor installed: learns why, in words (DescribeMissingServer).
+    std::function<void(const std::wstring& reason)> notInstalled;
     // Called just before the request is posted, the last moment at which Varnel has
     // certainly not answered it yet, with Varnel's window where it was found (else null).
     std::function<void(HWND server)> announcing;

@@ -3,7 +3,7 @@
 // Varnel that goes away. Everything through LoadLibraryW and GetProcAddress, against the
 // real sample server. What can crash or hang the process runs in a child process (a
 // DISABLED_ helper test of this program) or under a watchdog.
-#include "no_server_fixture.h"
+#include "server_fixtures.h"
 #include "process_resources.h"
 #include "registry_fixture.h"
 #include "sample_server_driver.h"
@@ -36,7 +36,6 @@ std::string Utf8(const std::wstring& text) { return CustomPipes::wire::ToUtf8(te
 long long MsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
 }
-UINT RequestMessage() { return VarnelMessage(CustomPipes::MessageKind::Request); }
 
 // Runs step on a thread of its own and waits up to limitMs for it. A step that hangs
 // fails the test and ends this process, so that CTest reports it instead of waiting.
@@ -176,7 +175,7 @@ TEST_F(HostBehaviour, ACopyOfANoticeToAnotherWindowOfTheLibrarysThreadIsNotAnAns
         GTEST_SKIP() << "the library's thread has no other top-level window";
     }
     WriteAnswerBlock(FakeAnswer(kCodeA));
-    ::PostMessageW(other, VarnelMessage(CustomPipes::MessageKind::DataReady), CustomPipes::kWindowRequestCode,
+    ::PostMessageW(other, DataReadyMessage(), CustomPipes::kWindowRequestCode,
                    requests.Notices()[0].lParam);
     ::Sleep(300);
     held.Resume();

@@ -2,7 +2,7 @@
 // loaded with LoadLibraryW, called through GetProcAddress, answers compared with
 // varnel-query's for the same options. The same program is built for x86 and then
 // talks to the 64-bit sample server and varnel-query.
-#include "no_server_fixture.h"
+#include "server_fixtures.h"
 #include "registry_fixture.h"
 #include "sample_server_driver.h"
 #include "scratch_folder.h"
@@ -150,7 +150,7 @@ TEST_F(VarnelDll, APreparedRequestIsSentAsItIs) {
 TEST_F(VarnelDll, RefusalsAreTwoWithVarnelQuerysReasonAndNothingIsSent) {
     RunningServer server = RunningServer::Start();
     VarnelLibrary library(LibraryPath());
-    NoticeListener requests({VarnelMessage(CustomPipes::MessageKind::Request)});
+    NoticeListener requests({RequestMessage()});
     LibrarySearch search(library);
 
     ASSERT_EQ(SetAll(search, {L"", {{L"by", L"name"}, {L"name", L"Иванов & сыновья"}}, ""}), 0);
@@ -183,7 +183,7 @@ TEST_F(VarnelDll, RefusalsAreTwoWithVarnelQuerysReasonAndNothingIsSent) {
 TEST_F(VarnelDll, NotInstalledIsOneAndSendsNothing) {
     DeleteServerRecord();
     VarnelLibrary library(LibraryPath());
-    NoticeListener requests({VarnelMessage(CustomPipes::MessageKind::Request)});
+    NoticeListener requests({RequestMessage()});
     LibrarySearch search(library);
     EXPECT_EQ(search.Run(5000), 1);
     EXPECT_NE(search.Error().find(L"neither running nor installed"), std::wstring::npos) << CustomPipes::wire::ToUtf8(search.Error());
@@ -315,7 +315,7 @@ TEST_F(VarnelDll, ColdRunAnswersWellUnderEightSeconds) {
 TEST_F(VarnelDll, AnAnswerFillingVarnelsWholeBlockWithNoEndIsFourWithItsTextKept) {
     RunningServer server = RunningServer::Start();
     VarnelLibrary library(LibraryPath());
-    NoticeListener requests({VarnelMessage(CustomPipes::MessageKind::Request)}, NoticeListener::Thread::Own);
+    NoticeListener requests({RequestMessage()}, NoticeListener::Thread::Own);
     const std::wstring whole = L"<VarnelAnswer>" + std::wstring(32768 - 14, L'x');
     const auto answerTheNextRequest = [&](int seen) {
         HeldThread held(server.Window());  // the server's own answer comes after this one, if ever

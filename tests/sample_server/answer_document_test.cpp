@@ -27,7 +27,7 @@ std::wstring_view WithoutNul(const WrittenAnswer& answer) {
 }  // namespace
 
 TEST(AnswerDocument, CarriesTheEchoTheCountAndEveryBody) {
-    const Search search = SearchForSwitch(LaunchSwitch::Name, L"владимир");
+    const Search search = SearchForSwitch({LaunchSwitch::Name, L"владимир"});
     const std::vector<Match> found = FindBodies(search, SampleDirectory());
     const WrittenAnswer written = WriteAnswer(search, AnswerMode::Auto, found.size(), found);
     ASSERT_EQ(written.text.back(), L'\0');
@@ -55,7 +55,7 @@ TEST(AnswerDocument, CarriesTheEchoTheCountAndEveryBody) {
 }
 
 TEST(AnswerDocument, IsWireTextWhoseAnsiBytesAreTheUtf8DocumentWithCrLfLines) {
-    const Search search = SearchForSwitch(LaunchSwitch::Code, L"01016433305000");
+    const Search search = SearchForSwitch({LaunchSwitch::Code, L"01016433305000"});
     const std::vector<Match> found = FindBodies(search, SampleDirectory());
     const WrittenAnswer written = WriteAnswer(search, AnswerMode::Chosen, 1, found);
     const std::string bytes = CustomPipes::wire::ToAnsiBytes(WithoutNul(written));
@@ -77,7 +77,7 @@ TEST(AnswerDocument, IsWireTextWhoseAnsiBytesAreTheUtf8DocumentWithCrLfLines) {
 
 TEST(AnswerDocument, EscapesWhatTheRequestSentAndEchoesItBack) {
     EXPECT_EQ(EscapeXml(L"a<b>&c\"'"), L"a&lt;b&gt;&amp;c\"'");
-    const Search search = SearchForSwitch(LaunchSwitch::Name, L"<суд> & \"палата\"");
+    const Search search = SearchForSwitch({LaunchSwitch::Name, L"<суд> & \"палата\""});
     const WrittenAnswer written = WriteAnswer(search, AnswerMode::Auto, 0, {});
     const sample_answer::Answer a = sample_answer::Read(WithoutNul(written));
     ASSERT_TRUE(a.wellFormed) << a.error;
@@ -87,7 +87,7 @@ TEST(AnswerDocument, EscapesWhatTheRequestSentAndEchoesItBack) {
 }
 
 TEST(AnswerDocument, LoneSurrogatesFromACommandLineBecomeReplacementCharacters) {
-    const Search search = SearchForSwitch(LaunchSwitch::Name, std::wstring(L"a\xD800" L"b\xDC00", 4));
+    const Search search = SearchForSwitch({LaunchSwitch::Name, std::wstring(L"a\xD800" L"b\xDC00", 4)});
     const sample_answer::Answer a = sample_answer::Read(WithoutNul(WriteAnswer(search, AnswerMode::Chosen, 0, {})));
     ASSERT_TRUE(a.wellFormed) << a.error;
     EXPECT_EQ(a.search.at(L"name"), L"a\uFFFDb\uFFFD");
@@ -95,7 +95,7 @@ TEST(AnswerDocument, LoneSurrogatesFromACommandLineBecomeReplacementCharacters) 
 
 TEST(AnswerDocument, LongEchoesAreCutWithAnEllipsis) {
     const std::wstring longName(1000, L'ж');
-    const WrittenAnswer written = WriteAnswer(SearchForSwitch(LaunchSwitch::Name, longName), AnswerMode::Auto, 0, {});
+    const WrittenAnswer written = WriteAnswer(SearchForSwitch({LaunchSwitch::Name, longName}), AnswerMode::Auto, 0, {});
     const sample_answer::Answer a = sample_answer::Read(WithoutNul(written));
     ASSERT_TRUE(a.wellFormed);
     EXPECT_EQ(a.search.at(L"name"), std::wstring(kMaxEchoCharacters, L'ж') + L"\u2026");
@@ -114,7 +114,7 @@ TEST(AnswerDocument, AnAddressSearchEchoesAllItsFieldsAndTheFallBackIsNamed) {
     EXPECT_EQ(a.search.at(L"Street"), L"Оленья");
     EXPECT_EQ(a.search.at(L"subj"), L"");
 
-    Search fallBack = SearchForSwitch(LaunchSwitch::Name, L"владимир");
+    Search fallBack = SearchForSwitch({LaunchSwitch::Name, L"владимир"});
     fallBack.requested = SearchKind::Address;
     const sample_answer::Answer b = sample_answer::Read(WithoutNul(WriteAnswer(fallBack, AnswerMode::Auto, 0, {})));
     EXPECT_EQ(b.search.at(L"by"), L"name");
@@ -122,7 +122,7 @@ TEST(AnswerDocument, AnAddressSearchEchoesAllItsFieldsAndTheFallBackIsNamed) {
 }
 
 TEST(AnswerDocument, SurnameSearchesListTheMatchingJudges) {
-    const Search search = SearchForSwitch(LaunchSwitch::Surname, L"Корнеева");
+    const Search search = SearchForSwitch({LaunchSwitch::Surname, L"Корнеева"});
     const std::vector<Match> found = FindBodies(search, SampleDirectory());
     const sample_answer::Answer a =
         sample_answer::Read(WithoutNul(WriteAnswer(search, AnswerMode::Auto, found.size(), found)));
@@ -133,7 +133,7 @@ TEST(AnswerDocument, SurnameSearchesListTheMatchingJudges) {
 // At every limit the answer fits, stays well-formed, keeps the bodies in order and
 // holds as many as there is room for.
 TEST(AnswerDocument, IsCutAtAWholeBodyWithAMarkerAtEveryLimit) {
-    const Search search = SearchForSwitch(LaunchSwitch::Name, L"суд");
+    const Search search = SearchForSwitch({LaunchSwitch::Name, L"суд"});
     const std::vector<Match> all = AllBodies();
     const WrittenAnswer full = WriteAnswer(search, AnswerMode::Auto, all.size(), all);
     ASSERT_FALSE(full.truncated);
@@ -174,7 +174,7 @@ TEST(AnswerDocument, NeverPassesTheCourtServicesBlock) {
     for (int copy = 0; copy < 10; ++copy) {
         for (const Match& m : AllBodies()) many.push_back(m);
     }
-    const WrittenAnswer written = WriteAnswer(SearchForSwitch(LaunchSwitch::Name, L"суд"), AnswerMode::Auto, many.size(), many);
+    const WrittenAnswer written = WriteAnswer(SearchForSwitch({LaunchSwitch::Name, L"суд"}), AnswerMode::Auto, many.size(), many);
     EXPECT_EQ(MaxAnswerCharacters(), 32767u);
     EXPECT_LE(written.text.size() * sizeof(wchar_t), 65536u);
     EXPECT_TRUE(written.truncated);
@@ -204,7 +204,7 @@ TEST(AnswerDocument, AnyEchoedTextKeepsTheDocumentWellFormed) {
     for (int round = 0; round < 2000; ++round) {
         std::wstring value;
         for (int n = length(random); n > 0; --n) value += character();
-        const Search search = SearchForSwitch(kSwitches[round % 3], value);
+        const Search search = SearchForSwitch({kSwitches[round % 3], value});
         const WrittenAnswer written = WriteAnswer(search, AnswerMode::Chosen, 0, {});
         ASSERT_LE(written.text.size() - 1, MaxAnswerCharacters());
         const sample_answer::Answer a = sample_answer::Read(WithoutNul(written));

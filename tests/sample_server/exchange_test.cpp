@@ -1,6 +1,6 @@
 // Requests through real request blocks and messages, answers through "Varnel2" and
 // the data-ready broadcast.
-#include "server_fixture.h"
+#include "server_fixtures.h"
 
 #include <algorithm>
 #include <string>

@@ -1,5 +1,5 @@
 // The command-line switches and the hand-over of a second start, with the real program.
-#include "server_fixture.h"
+#include "server_fixtures.h"
 #include "child_process.h"
 
 using namespace sample_server_driver;

@@ -1,6 +1,6 @@
 // --register and --unregister in the test prefix's HKEY_CURRENT_USER.
 #include "registry_fixture.h"
-#include "server_fixture.h"
+#include "server_fixtures.h"
 #include "child_process.h"
 
 #include <optional>

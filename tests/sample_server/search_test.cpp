@@ -155,9 +155,9 @@ TEST(Search, NothingToLookForFindsNothing) {
 }
 
 TEST(Search, SwitchesSearchByNameCodeAndSurname) {
-    EXPECT_EQ(Codes(Find(SearchForSwitch(LaunchSwitch::Code, L"03035582101000"))), std::vector<std::wstring>{L"03035582101000"});
-    EXPECT_EQ(Find(SearchForSwitch(LaunchSwitch::Name, L"краснобережский городской")).size(), 1u);
-    const std::vector<Match> surname = Find(SearchForSwitch(LaunchSwitch::Surname, L"Ёлкина"));
+    EXPECT_EQ(Codes(Find(SearchForSwitch({LaunchSwitch::Code, L"03035582101000"}))), std::vector<std::wstring>{L"03035582101000"});
+    EXPECT_EQ(Find(SearchForSwitch({LaunchSwitch::Name, L"краснобережский городской"})).size(), 1u);
+    const std::vector<Match> surname = Find(SearchForSwitch({LaunchSwitch::Surname, L"Ёлкина"}));
     ASSERT_EQ(surname.size(), 1u);
     EXPECT_EQ(surname[0].body->name, BodyWithCode(L"03035582105000").name);
 }

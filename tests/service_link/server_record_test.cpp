@@ -104,7 +104,7 @@ TEST_F(ServerRecord, ValuesWithoutDataGiveAnEmptyPathWhateverTheirType) {
 
 TEST(ExistingFile, OnlyAnExistingFileThatIsNotADirectoryCounts) {
     const std::wstring exe = PathBesideTest(L"");
-    EXPECT_TRUE(IsExistingFile(PathBesideTest(RECORDER_EXE)));
+    EXPECT_TRUE(IsExistingFile(WindowsPath(RECORDER_EXE)));
     EXPECT_FALSE(IsExistingFile(exe.substr(0, exe.size() - 1)));  // the test's folder
     EXPECT_FALSE(IsExistingFile(PathBesideTest(L"no-such-file.exe")));
     EXPECT_FALSE(IsExistingFile(PathBesideTest(L"no-such-folder\\x.exe")));

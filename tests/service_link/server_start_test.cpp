@@ -43,7 +43,7 @@ protected:
     // A copy of the recorder standing in for Varnel's executable.
     std::wstring InstallRecorder(const std::wstring& fileName) {
         const std::wstring exe = folder_ / fileName;
-        ::CopyFileW(PathBesideTest(RECORDER_EXE).c_str(), exe.c_str(), FALSE);
+        ::CopyFileW(WindowsPath(RECORDER_EXE).c_str(), exe.c_str(), FALSE);
         return exe;
     }
 
@@ -53,7 +53,7 @@ protected:
         return client_.Notices();
     }
 
-    NoticeListener client_{VarnelMessage(MessageKind::Request)};
+    NoticeListener client_{RequestMessage()};
     ScratchFolder folder_{L"server start test"};
 };
 
@@ -89,7 +89,7 @@ TEST_F(ServerStart, AMutexWithoutAWindowYetIsWaitedForThenTheNoticeReachesTheWin
         while (!heard && Clock::now() < until) {
             MSG message;
             while (::PeekMessageW(&message, window, 0, 0, PM_REMOVE)) {
-                if (message.message == VarnelMessage(MessageKind::Request)) heard = true;
+                if (message.message == RequestMessage()) heard = true;
                 ::DispatchMessageW(&message);  // the window is shown maximized and painted meanwhile
             }
             ::Sleep(10);

@@ -37,6 +37,8 @@ inline UINT VarnelMessage(CustomPipes::MessageKind kind) {
     (void)registered;
     return CustomPipes::ServiceMessage(CustomPipes::Service::Varnel, kind);
 }
+inline UINT RequestMessage() { return VarnelMessage(CustomPipes::MessageKind::Request); }
+inline UINT DataReadyMessage() { return VarnelMessage(CustomPipes::MessageKind::DataReady); }
 
 // A hidden top-level window (broadcasts reach no message-only window) that keeps every
 // copy of the given messages it receives. Its window procedure keeps them, since

@@ -135,7 +135,7 @@ inline void AnswerAsAnotherProgram(const std::wstring& text, LPARAM client) {
         throw std::runtime_error("Varnel2 cannot be written");
     }
     std::memcpy(block.WritableData(), text.data(), text.size() * sizeof(wchar_t));
-    ::PostMessageW(HWND_BROADCAST, VarnelMessage(CustomPipes::MessageKind::DataReady), CustomPipes::kWindowRequestCode,
+    ::PostMessageW(HWND_BROADCAST, DataReadyMessage(), CustomPipes::kWindowRequestCode,
                    client);
 }
 
@@ -165,7 +165,7 @@ public:
     // block name, for the tests of a missing block).
     void Notify(std::optional<uint32_t> blockName = std::nullopt, WPARAM code = CustomPipes::kWindowRequestCode) {
         const LPARAM client = blockName ? static_cast<LPARAM>(*blockName) : reinterpret_cast<LPARAM>(Window());
-        ::PostMessageW(HWND_BROADCAST, VarnelMessage(CustomPipes::MessageKind::Request), code, client);
+        ::PostMessageW(HWND_BROADCAST, RequestMessage(), code, client);
     }
 
     // Drops data-ready messages that are already queued: each wait starts clean.
@@ -202,7 +202,7 @@ public:
     }
 
 private:
-    NoticeListener answers_{{VarnelMessage(CustomPipes::MessageKind::DataReady)}};
+    NoticeListener answers_{{DataReadyMessage()}};
     CustomPipes::NamedBlock block_;
 };
 

@@ -47,7 +47,7 @@ private:
     }
 
     std::vector<std::wstring> requests_;
-    NoticeListener listener_{{VarnelMessage(CustomPipes::MessageKind::Request)},
+    NoticeListener listener_{{RequestMessage()},
                              NoticeListener::Thread::Caller,
                              [this](const NoticeListener::Notice& notice) { Copy(notice); }};
 };
@@ -342,7 +342,7 @@ std::vector<std::string> LinesAfterRequest(const std::vector<std::string>& lines
 }
 
 void PostRequest(uint32_t blockName) {
-    ::PostMessageW(HWND_BROADCAST, VarnelMessage(CustomPipes::MessageKind::Request), CustomPipes::kWindowRequestCode,
+    ::PostMessageW(HWND_BROADCAST, RequestMessage(), CustomPipes::kWindowRequestCode,
                    static_cast<LPARAM>(blockName));
 }
 

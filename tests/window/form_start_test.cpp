@@ -1,11 +1,15 @@
 // Start-up and the initial state of varnel-demo.exe, seen from outside.
-#include "gui_test_support.h"
+#include "blocks.h"
+#include "demo_process.h"
 #include "registry_fixture.h"
+
+#include <gtest/gtest.h>
 
 #include <sstream>
 #include <vector>
 
 using namespace ControlId;
+using namespace window_driving;
 
 namespace {
 
@@ -14,26 +18,26 @@ struct Expected {
     const wchar_t* text;
 };
 
-void ExpectTexts(const gui::DemoProcess& demo, std::initializer_list<Expected> expected) {
+void ExpectTexts(const window_driving::DemoProcess& demo, std::initializer_list<Expected> expected) {
     for (const Expected& e : expected) {
         const HWND control = demo.Control(e.id);
         ASSERT_NE(control, nullptr) << "control " << e.id;
-        EXPECT_EQ(gui::TextOf(control), e.text) << "control " << e.id;
+        EXPECT_EQ(window_driving::TextOf(control), e.text) << "control " << e.id;
     }
 }
 
 // Radio group items: their texts and which one is checked.
-void ExpectRadioGroup(const gui::DemoProcess& demo, int group, const wchar_t* caption,
+void ExpectRadioGroup(const window_driving::DemoProcess& demo, int group, const wchar_t* caption,
                       std::initializer_list<const wchar_t*> items, int checked) {
     const HWND groupWindow = demo.Control(group);
     ASSERT_NE(groupWindow, nullptr);
-    EXPECT_EQ(gui::TextOf(groupWindow), caption);
+    EXPECT_EQ(window_driving::TextOf(groupWindow), caption);
     int index = 0;
     for (const wchar_t* item : items) {
         const HWND button = ::GetDlgItem(groupWindow, RadioGroupItem(group, index));
         ASSERT_NE(button, nullptr) << "item " << index << " of group " << group;
-        EXPECT_EQ(gui::TextOf(button), item);
-        EXPECT_EQ(gui::IsChecked(button), index == checked) << "item " << index << " of group " << group;
+        EXPECT_EQ(window_driving::TextOf(button), item);
+        EXPECT_EQ(window_driving::IsChecked(button), index == checked) << "item " << index << " of group " << group;
         ++index;
     }
     EXPECT_EQ(::GetDlgItem(groupWindow, RadioGroupItem(group, index)), nullptr) << "no further items";
@@ -103,7 +107,7 @@ void ExpectInsideParents(HWND parent, UINT dpi) {
                     r.bottom <= client.bottom)
             << "at " << dpi << " DPI " << Describe(child) << " leaves its parent " << Describe(parent) << " (client ["
             << client.left << "," << client.top << " - " << client.right << "," << client.bottom << "])";
-        const std::wstring className = gui::ClassOf(child);
+        const std::wstring className = window_driving::ClassOf(child);
         if (className == L"TTabSheet" || className == L"TGroupBox") ExpectInsideParents(child, dpi);
     }
 }
@@ -114,10 +118,10 @@ TEST(FormLayout, AtStartEveryControlLiesInsideItsParentAndNoTwoControlsOfAPageOv
     DeleteServerRecord();
     LONG clientWidthAt96 = 0;
     for (const UINT dpi : {96u, 144u}) {
-        std::unique_ptr<gui::DemoProcess> demo;
+        std::unique_ptr<window_driving::DemoProcess> demo;
         {
             const DisplayDpi display(dpi);
-            demo = std::make_unique<gui::DemoProcess>(DemoPath());
+            demo = std::make_unique<window_driving::DemoProcess>(DemoPath());
         }
         ASSERT_NE(demo->MainWindow(), nullptr) << "at " << dpi << " DPI";
         RECT client{};
@@ -151,16 +155,16 @@ protected:
         DeleteServerRecord();
         ASSERT_NE(demo_.MainWindow(), nullptr) << "no TfrmMain window appeared";
     }
-    gui::DemoProcess demo_{DemoPath()};
+    window_driving::DemoProcess demo_{DemoPath()};
 };
 
 TEST_F(FormStart, MainWindowIsATopLevelSizeableWindowWithTheCaptionAndTheTaskbarButton) {
     const HWND main = demo_.MainWindow();
-    EXPECT_EQ(gui::ClassOf(main), L"TfrmMain");
-    EXPECT_EQ(gui::TextOf(main), L"Демонстрация интеграции программы с программой Varnel (www.varnel.example)");
+    EXPECT_EQ(window_driving::ClassOf(main), L"TfrmMain");
+    EXPECT_EQ(window_driving::TextOf(main), L"Демонстрация интеграции программы с программой Varnel (www.varnel.example)");
     EXPECT_EQ(::GetWindow(main, GW_OWNER), nullptr);
     EXPECT_EQ(::GetParent(main), nullptr);
-    const LONG_PTR style = gui::StyleOf(main);
+    const LONG_PTR style = window_driving::StyleOf(main);
     EXPECT_TRUE(style & WS_THICKFRAME);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
@@ -180,7 +184,7 @@ TEST_F(FormStart, OpensCentredOnTheDesktop) {
 TEST_F(FormStart, ShowsThePageControlFillingTheClientAreaWithPageOneFirstAndTheFocusOnTheTabs) {
     const HWND tabs = demo_.Control(PageControl1);
     ASSERT_NE(tabs, nullptr);
-    EXPECT_EQ(gui::TabTexts(demo_.Process(), tabs),
+    EXPECT_EQ(window_driving::TabTexts(demo_.Process(), tabs),
               (std::vector<std::wstring>{L"Поиск", L"XML - файл", L"Описание", L"Запуск с параметрами"}));
     EXPECT_EQ(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0);
     EXPECT_TRUE(::IsWindowVisible(demo_.Control(TabSheet1)));
@@ -196,7 +200,7 @@ TEST_F(FormStart, ShowsThePageControlFillingTheClientAreaWithPageOneFirstAndTheF
     EXPECT_EQ(tabRect.right, client.right);
     EXPECT_EQ(tabRect.bottom, client.bottom);
 
-    EXPECT_TRUE(gui::WaitUntil([&] { return demo_.Focus() == tabs; }, 5000)) << "focus on " << demo_.Focus();
+    EXPECT_TRUE(window_driving::WaitUntil([&] { return demo_.Focus() == tabs; }, 5000)) << "focus on " << demo_.Focus();
 }
 
 TEST_F(FormStart, PageOneHoldsItsControlsInTheirInitialState) {
@@ -212,10 +216,10 @@ TEST_F(FormStart, PageOneHoldsItsControlsInTheirInitialState) {
                         {Label9, L"На каком языке искать"}, {Label7, L"Код суда"}, {Edit7, L""},
                         {Label10, L"Что такое \"Код органа\"?"}, {Label11, L"Сайт программы Varnel"},
                         {Label12, L"Страница загрузки библиотеки"}, {Button1, L"Отправить запрос в Varnel"}});
-    EXPECT_TRUE(gui::IsChecked(demo_.Control(RadioButton4)));
-    EXPECT_FALSE(gui::IsChecked(demo_.Control(RadioButton5)));
-    EXPECT_FALSE(gui::IsChecked(demo_.Control(RadioButton6)));
-    EXPECT_TRUE(gui::StyleOf(demo_.Control(RadioButton4)) & BS_MULTILINE) << "its caption wraps";
+    EXPECT_TRUE(window_driving::IsChecked(demo_.Control(RadioButton4)));
+    EXPECT_FALSE(window_driving::IsChecked(demo_.Control(RadioButton5)));
+    EXPECT_FALSE(window_driving::IsChecked(demo_.Control(RadioButton6)));
+    EXPECT_TRUE(window_driving::StyleOf(demo_.Control(RadioButton4)) & BS_MULTILINE) << "its caption wraps";
 
     ExpectRadioGroup(demo_, RadioGroup2, L"Тип адреса", {L"Адрес самого органа", L"Адрес ответчика"}, 0);
     ExpectRadioGroup(demo_, RadioGroup1, L" Способ ответа ",
@@ -225,7 +229,7 @@ TEST_F(FormStart, PageOneHoldsItsControlsInTheirInitialState) {
     // The language box: disabled, showing "Russian", with its four items.
     const HWND language = demo_.Control(ComboBox1);
     EXPECT_FALSE(::IsWindowEnabled(language));
-    EXPECT_EQ(gui::TextOf(language), L"Russian");
+    EXPECT_EQ(window_driving::TextOf(language), L"Russian");
     ASSERT_EQ(::SendMessageW(language, CB_GETCOUNT, 0, 0), 4);
     const wchar_t* const languages[] = {L"Russian", L"English", L"French", L"Bulgarian"};
     for (int i = 0; i < 4; ++i) {
@@ -246,8 +250,8 @@ TEST_F(FormStart, PagesTwoAndThreeHoldTheMemos) {
     demo_.SelectPage(1);
     const HWND memo1 = demo_.Control(Memo1);
     EXPECT_TRUE(::IsWindowVisible(memo1));
-    EXPECT_EQ(gui::TextOf(memo1), L"");
-    const LONG_PTR style = gui::StyleOf(memo1);
+    EXPECT_EQ(window_driving::TextOf(memo1), L"");
+    const LONG_PTR style = window_driving::StyleOf(memo1);
     EXPECT_TRUE(style & ES_MULTILINE);
     EXPECT_FALSE(style & (WS_VSCROLL | WS_HSCROLL)) << "no scroll bars";
     EXPECT_FALSE(style & ES_AUTOHSCROLL) << "long lines wrap";
@@ -287,9 +291,9 @@ TEST_F(FormStart, PageFourHoldsTheLaunchControlsAndButton2IsWhole) {
                         {RadioButton3, L"Запуск Varnel с передачей фамилии должностного лица"},
                         {Label17, L"Фамилия должностного лица органа"}, {Edit11, L""}, {Label18, L"Пример"},
                         {Button2, L"Открыть Varnel"}});
-    EXPECT_TRUE(gui::IsChecked(demo_.Control(RadioButton1)));
-    EXPECT_FALSE(gui::IsChecked(demo_.Control(RadioButton2)));
-    EXPECT_FALSE(gui::IsChecked(demo_.Control(RadioButton3)));
+    EXPECT_TRUE(window_driving::IsChecked(demo_.Control(RadioButton1)));
+    EXPECT_FALSE(window_driving::IsChecked(demo_.Control(RadioButton2)));
+    EXPECT_FALSE(window_driving::IsChecked(demo_.Control(RadioButton3)));
 
     const HWND page = demo_.Control(TabSheet4);
     RECT pageClient{};
@@ -302,7 +306,7 @@ TEST_F(FormStart, PageFourHoldsTheLaunchControlsAndButton2IsWhole) {
 
 TEST_F(FormStart, TabMovesThroughPageOneInItsTabOrder) {
     const HWND tabs = demo_.Control(PageControl1);
-    ASSERT_TRUE(gui::WaitUntil([&] { return demo_.Focus() == tabs; }, 5000));
+    ASSERT_TRUE(window_driving::WaitUntil([&] { return demo_.Focus() == tabs; }, 5000));
     const HWND rg1 = ::GetDlgItem(demo_.Control(RadioGroup1), RadioGroupItem(RadioGroup1, 0));
     const HWND rg2 = ::GetDlgItem(demo_.Control(RadioGroup2), RadioGroupItem(RadioGroup2, 0));
     const HWND rg3 = ::GetDlgItem(demo_.Control(RadioGroup3), RadioGroupItem(RadioGroup3, 0));
@@ -313,7 +317,7 @@ TEST_F(FormStart, TabMovesThroughPageOneInItsTabOrder) {
                                         demo_.Control(RadioButton4), tabs};
     for (size_t step = 0; step < expected.size(); ++step) {
         ::PostMessageW(demo_.Focus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
-        ASSERT_TRUE(gui::WaitUntil([&] { return demo_.Focus() == expected[step]; }, 5000))
+        ASSERT_TRUE(window_driving::WaitUntil([&] { return demo_.Focus() == expected[step]; }, 5000))
             << "step " << step << ": the focus is on control " << ::GetDlgCtrlID(demo_.Focus());
     }
 }
@@ -321,13 +325,13 @@ TEST_F(FormStart, TabMovesThroughPageOneInItsTabOrder) {
 TEST_F(FormStart, TabMovesThroughPageFourInItsTabOrder) {
     demo_.SelectPage(3);
     const HWND tabs = demo_.Control(PageControl1);
-    ASSERT_TRUE(gui::WaitUntil([&] { return demo_.Focus() == tabs; }, 5000));
+    ASSERT_TRUE(window_driving::WaitUntil([&] { return demo_.Focus() == tabs; }, 5000));
     // Only the checked radio button is a tab stop, as with the system's radio buttons.
     const std::vector<HWND> expected = {demo_.Control(Button2), demo_.Control(Edit9), demo_.Control(RadioButton1),
                                         demo_.Control(Edit10), demo_.Control(Edit11), demo_.Control(Edit12), tabs};
     for (size_t step = 0; step < expected.size(); ++step) {
         ::PostMessageW(demo_.Focus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
-        ASSERT_TRUE(gui::WaitUntil([&] { return demo_.Focus() == expected[step]; }, 5000))
+        ASSERT_TRUE(window_driving::WaitUntil([&] { return demo_.Focus() == expected[step]; }, 5000))
             << "step " << step << ": the focus is on control " << ::GetDlgCtrlID(demo_.Focus());
     }
 }
@@ -352,8 +356,8 @@ TEST_F(FormStart, ClosingTheWindowEndsTheProgramWithExitCodeZero) {
 }
 
 TEST(FormInstances, TwoInstancesHaveTwoWindowsAndTwoRequestBlocks) {
-    gui::DemoProcess first(DemoPath());
-    gui::DemoProcess second(DemoPath());
+    window_driving::DemoProcess first(DemoPath());
+    window_driving::DemoProcess second(DemoPath());
     ASSERT_NE(first.MainWindow(), nullptr);
     ASSERT_NE(second.MainWindow(), nullptr);
     ASSERT_NE(first.MainWindow(), second.MainWindow());
@@ -370,7 +374,7 @@ TEST(FormInstances, TwoInstancesHaveTwoWindowsAndTwoRequestBlocks) {
 }
 
 TEST(FormShowCommand, AMaximizedStartOpensMaximized) {
-    gui::DemoProcess demo(DemoPath(), SW_SHOWMAXIMIZED);
+    window_driving::DemoProcess demo(DemoPath(), SW_SHOWMAXIMIZED);
     ASSERT_NE(demo.MainWindow(), nullptr);
     EXPECT_TRUE(::IsZoomed(demo.MainWindow()));
     EXPECT_EQ(demo.CloseAndWait(), 0u);

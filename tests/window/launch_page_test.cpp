@@ -1,8 +1,12 @@
 // The launch page: the example command lines follow the typing; without Varnel
 // installed the button does nothing visible.
-#include "gui_test_support.h"
+#include "demo_process.h"
+#include "registry_fixture.h"
+
+#include <gtest/gtest.h>
 
 using namespace ControlId;
+using namespace window_driving;
 
 class LaunchPage : public ::testing::Test {
 protected:
@@ -11,7 +15,7 @@ protected:
         ASSERT_NE(demo_.MainWindow(), nullptr);
         demo_.SelectPage(3);
     }
-    gui::DemoProcess demo_{DemoPath()};
+    window_driving::DemoProcess demo_{DemoPath()};
 };
 
 TEST_F(LaunchPage, EachExampleLabelFollowsItsEditBox) {
@@ -24,23 +28,23 @@ TEST_F(LaunchPage, EachExampleLabelFollowsItsEditBox) {
                           Case{Edit11, Label18, L"varnel.exe -f:"}}) {
         const HWND edit = demo_.Control(c.edit);
         const HWND label = demo_.Control(c.label);
-        gui::Type(edit, L"С");
-        EXPECT_EQ(gui::TextOf(label), std::wstring(c.prefix) + L"С");
-        gui::Type(edit, L"уд 7");
-        EXPECT_EQ(gui::TextOf(label), std::wstring(c.prefix) + L"Суд 7");
-        gui::EraseAll(edit);
-        EXPECT_EQ(gui::TextOf(label), c.prefix) << "erasing leaves the switch alone";
+        window_driving::Type(edit, L"С");
+        EXPECT_EQ(window_driving::TextOf(label), std::wstring(c.prefix) + L"С");
+        window_driving::Type(edit, L"уд 7");
+        EXPECT_EQ(window_driving::TextOf(label), std::wstring(c.prefix) + L"Суд 7");
+        window_driving::EraseAll(edit);
+        EXPECT_EQ(window_driving::TextOf(label), c.prefix) << "erasing leaves the switch alone";
     }
-    EXPECT_EQ(gui::TextOf(demo_.Control(Edit12)), L"01016433305000") << "the sample code stays as it is";
+    EXPECT_EQ(window_driving::TextOf(demo_.Control(Edit12)), L"01016433305000") << "the sample code stays as it is";
 }
 
 TEST_F(LaunchPage, AnAmpersandShowsAsItIsTypedAndTheLabelWidensWithItsText) {
     const HWND label = demo_.Control(Label14);
-    EXPECT_TRUE(gui::StyleOf(label) & SS_NOPREFIX) << "an ampersand would be taken for a prefix";
+    EXPECT_TRUE(window_driving::StyleOf(label) & SS_NOPREFIX) << "an ampersand would be taken for a prefix";
     RECT before{};
     ::GetWindowRect(label, &before);
-    gui::Type(demo_.Control(Edit9), L"Рога & Копыта && Co");
-    EXPECT_EQ(gui::TextOf(label), L"varnel.exe -a:Рога & Копыта && Co");
+    window_driving::Type(demo_.Control(Edit9), L"Рога & Копыта && Co");
+    EXPECT_EQ(window_driving::TextOf(label), L"varnel.exe -a:Рога & Копыта && Co");
     RECT after{};
     ::GetWindowRect(label, &after);
     EXPECT_GT(after.right - after.left, before.right - before.left);
@@ -54,7 +58,7 @@ TEST_F(LaunchPage, AnAmpersandShowsAsItIsTypedAndTheLabelWidensWithItsText) {
     const HFONT tahoma = ::CreateFontIndirectW(&font);
     const HDC dc = ::GetDC(nullptr);
     const HGDIOBJ old = ::SelectObject(dc, tahoma);
-    const std::wstring text = gui::TextOf(label);
+    const std::wstring text = window_driving::TextOf(label);
     SIZE extent{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     ::SelectObject(dc, old);
@@ -64,18 +68,18 @@ TEST_F(LaunchPage, AnAmpersandShowsAsItIsTypedAndTheLabelWidensWithItsText) {
 }
 
 TEST_F(LaunchPage, OpeningVarnelWhenItIsNotInstalledDoesNothingVisible) {
-    gui::Type(demo_.Control(Edit9), L"суд");
-    ASSERT_TRUE(gui::ClickAndWait(demo_.Control(Button2)));
+    window_driving::Type(demo_.Control(Edit9), L"суд");
+    ASSERT_TRUE(window_driving::ClickAndWait(demo_.Control(Button2)));
     ASSERT_TRUE(demo_.Flush());
     EXPECT_FALSE(demo_.HasMessageBox(kTitle));
     EXPECT_EQ(::WaitForSingleObject(demo_.Process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 TEST_F(LaunchPage, TheRadioButtonsExcludeEachOther) {
-    gui::ClickAndWait(demo_.Control(RadioButton2));
-    EXPECT_FALSE(gui::IsChecked(demo_.Control(RadioButton1)));
-    EXPECT_TRUE(gui::IsChecked(demo_.Control(RadioButton2)));
-    gui::ClickAndWait(demo_.Control(RadioButton3));
-    EXPECT_FALSE(gui::IsChecked(demo_.Control(RadioButton2)));
-    EXPECT_TRUE(gui::IsChecked(demo_.Control(RadioButton3)));
+    window_driving::ClickAndWait(demo_.Control(RadioButton2));
+    EXPECT_FALSE(window_driving::IsChecked(demo_.Control(RadioButton1)));
+    EXPECT_TRUE(window_driving::IsChecked(demo_.Control(RadioButton2)));
+    window_driving::ClickAndWait(demo_.Control(RadioButton3));
+    EXPECT_FALSE(window_driving::IsChecked(demo_.Control(RadioButton2)));
+    EXPECT_TRUE(window_driving::IsChecked(demo_.Control(RadioButton3)));
 }

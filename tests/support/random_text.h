@@ -1,10 +1,15 @@
-// Random text for the randomised tests: a fixed seed, so a failure can be replayed,
-// unless VARNEL_TEST_SEED says otherwise.
+// Random text and random answer blocks for the randomised tests: a fixed seed, so a
+// failure can be replayed, unless VARNEL_TEST_SEED says otherwise.
 #pragma once
 
+#include "wire_text.h"
+
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 inline unsigned TestSeed() {
     const char* seed = std::getenv("VARNEL_TEST_SEED");
@@ -58,3 +63,50 @@ public:
 private:
     std::mt19937 engine_;
 };
+
+// What another process may leave in an answer block.
+enum class BlockContent { RawBytes, TextWithNul, TextWithoutNul };
+
+inline BlockContent RandomBlockKind(RandomText& random) { return static_cast<BlockContent>(random.Below(3)); }
+
+// size bytes of the given kind. Text is UTF-16 of every kind with line breaks and wire
+// text of Cyrillic letters; its NUL lies within the first 64 KB, a fifth of the time at 0.
+inline std::vector<unsigned char> RandomBlockContent(RandomText& random, size_t size, BlockContent kind) {
+    std::vector<unsigned char> bytes(size);
+    if (kind == BlockContent::RawBytes) {
+        for (auto& b : bytes) b = static_cast<unsigned char>(random.Below(256));
+        return bytes;
+    }
+    std::wstring text;
+    while (text.size() * 2 < size + 2) {
+        if (random.Chance(8)) {
+            text += L"\r\n";
+        } else if (random.Chance(30)) {
+            text += CustomPipes::wire::EncodeValue(std::wstring(1, L"Суд владимирский ёжик"[random.Below(20)]));
+        } else {
+            std::wstring c = random.Character();
+            if (c.size() == 1 && c[0] == 0) c[0] = L' ';
+            text += c;
+        }
+    }
+    std::memcpy(bytes.data(), text.data(), size);
+    if (kind == BlockContent::TextWithNul && size >= 2) {
+        const size_t at = random.Chance(5) ? 0 : random.Below(static_cast<unsigned>(std::min<size_t>(size, 65536) / 2)) * 2;
+        bytes[at] = bytes[at + 1] = 0;
+    }
+    if (kind == BlockContent::TextWithoutNul) {
+        for (size_t i = 0; i + 1 < size; i += 2) {
+            if (bytes[i] == 0 && bytes[i + 1] == 0) bytes[i] = ' ';
+        }
+    }
+    return bytes;
+}
+
+// What a reader sees of a block that holds content: whole pages, zeros after the
+// content, at most the maxBytes it reads.
+inline std::vector<unsigned char> SeenInBlock(const std::vector<unsigned char>& content, size_t maxBytes) {
+    constexpr size_t kPage = 4096;
+    std::vector<unsigned char> seen = content;
+    seen.resize(std::min((content.size() + kPage - 1) / kPage * kPage, maxBytes), 0);
+    return seen;
+}

@@ -110,11 +110,11 @@ int wmain(int argc, wchar_t** argv) {
         }
         // After a command-line switch, and an answer cut short: all bodies named "суд"
         // in room for a few.
-        const Search bySwitch = SearchForSwitch(LaunchSwitch::Surname, L"Лапшин");
+        const Search bySwitch = SearchForSwitch({LaunchSwitch::Surname, L"Лапшин"});
         const std::vector<Match> lapshin = FindBodies(bySwitch, SampleDirectory());
         Save(folder + L"\\answer-switch.xml",
              WriteAnswer(bySwitch, AnswerMode::Chosen, lapshin.size(), std::span(lapshin).first(1)).text);
-        const Search courts = SearchForSwitch(LaunchSwitch::Name, L"суд");
+        const Search courts = SearchForSwitch({LaunchSwitch::Name, L"суд"});
         const std::vector<Match> all = FindBodies(courts, SampleDirectory());
         const WrittenAnswer cut = WriteAnswer(courts, AnswerMode::Auto, all.size(), all, 2000);
         if (!cut.truncated) throw CustomPipes::ProgramError(L"the answer meant to be cut short was not");

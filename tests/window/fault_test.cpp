@@ -3,14 +3,19 @@
 // and the installation record names a file that is no longer there. The demo stays
 // responsive and shows what really happened: no stale answer passes for a new one, and
 // no error is shown that did not happen.
-#include "no_server_fixture.h"
-#include "reliability.h"
+#include "server_fixtures.h"
+#include "demo_process.h"
+#include "files.h"
+#include "registry_fixture.h"
+#include "sample_server_driver.h"
 #include "scratch_folder.h"
 #include "search_request.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 
-using namespace reliability;
+using namespace window_driving;
 using namespace sample_server_driver;
 using namespace ControlId;
 using Clock = std::chrono::steady_clock;
@@ -21,31 +26,27 @@ long long MsSince(Clock::time_point start) {
     return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
-bool MemoHolds(const gui::DemoProcess& demo, const wchar_t* piece) {
-    return MemoText(demo).find(piece) != std::wstring::npos;
-}
-
 class PeerFaults : public NoServerAndNoRecord {
 protected:
 
     // Shows an answer from a block of the test's own, then closes the block: the memo
     // holds an earlier answer, and no "Varnel2" is left behind.
-    static std::wstring ShowEarlierAnswer(const gui::DemoProcess& demo) {
+    static std::wstring ShowEarlierAnswer(const window_driving::DemoProcess& demo) {
         auto block = CustomPipes::NamedBlock::Create(L"Varnel2", 65536);
         EXPECT_TRUE(block.IsMapped());
         const std::wstring answer = CustomPipes::wire::EncodeValue(L"<VarnelAnswer>\r\n  <found>0</found>\r\n</VarnelAnswer>\r\n");
         PutText(block, answer);
         ::PostMessageW(demo.MainWindow(), DataReadyMessage(), 0, 0);
         EXPECT_TRUE(demo.Flush());
-        EXPECT_EQ(MemoText(demo), MemoFor(answer));
-        return MemoText(demo);
+        EXPECT_EQ(Memo1Text(demo), MemoFor(answer));
+        return Memo1Text(demo);
     }
 
     // Presses Button1 and waits until the demo has started the server and waits for it.
-    static HWND PressAndWaitForTheStartedServer(const gui::DemoProcess& demo) {
-        gui::Click(demo.Control(Button1));
+    static HWND PressAndWaitForTheStartedServer(const window_driving::DemoProcess& demo) {
+        window_driving::Click(demo.Control(Button1));
         HWND server = nullptr;
-        gui::WaitUntil([&] { return (server = ::FindWindowW(CustomPipes::kVarnelWindowClass, nullptr)) != nullptr; }, 15000);
+        window_driving::WaitUntil([&] { return (server = ::FindWindowW(CustomPipes::kVarnelWindowClass, nullptr)) != nullptr; }, 15000);
         return server;
     }
 };
@@ -62,7 +63,7 @@ std::wstring CodeRequest() {
 TEST_F(PeerFaults, ServerKilledWhileTheDemoWaitsForItsStart) {
     WriteServerRecord(ServerPath());
     NoticeListener notices{RequestMessage()};
-    gui::DemoProcess demo(DemoPath());
+    window_driving::DemoProcess demo(DemoPath());
     ASSERT_TRUE(demo.MainWindow());
     const std::wstring earlier = ShowEarlierAnswer(demo);
 
@@ -80,22 +81,22 @@ TEST_F(PeerFaults, ServerKilledWhileTheDemoWaitsForItsStart) {
 
     // The notice still goes out (nobody answers it); nothing new is shown, no error.
     EXPECT_EQ(notices.CountAfter(500), 1);
-    EXPECT_EQ(MemoText(demo), earlier);
+    EXPECT_EQ(Memo1Text(demo), earlier);
     EXPECT_FALSE(demo.HasMessageBox(kTitle));
 
     // The next press starts the server again, and its answer replaces the earlier one.
-    gui::Click(demo.Control(Button1));
-    ASSERT_TRUE(gui::WaitUntil([&] { return MemoHolds(demo, L"<VarnelAnswer>") && MemoText(demo) != earlier; }, 30000));
+    window_driving::Click(demo.Control(Button1));
+    ASSERT_TRUE(window_driving::WaitUntil([&] { return MemoHolds(demo, L"<VarnelAnswer>") && Memo1Text(demo) != earlier; }, 30000));
     ASSERT_TRUE(demo.Flush());
     const auto answer = ReadAnswerBlock();
     ASSERT_TRUE(answer.has_value());
-    EXPECT_EQ(MemoText(demo), MemoFor(*answer));
+    EXPECT_EQ(Memo1Text(demo), MemoFor(*answer));
     std::printf("the demo responded %lld ms after the server it waited for was killed\n", after);
 }
 
 TEST_F(PeerFaults, AnotherClientsAnswerWhileTheDemoWaitsIsNotTheDemos) {
     WriteServerRecord(ServerPath());
-    gui::DemoProcess demo(DemoPath());
+    window_driving::DemoProcess demo(DemoPath());
     ASSERT_TRUE(demo.MainWindow());
     const std::wstring earlier = ShowEarlierAnswer(demo);
 
@@ -114,41 +115,41 @@ TEST_F(PeerFaults, AnotherClientsAnswerWhileTheDemoWaitsIsNotTheDemos) {
     ASSERT_TRUE(demo.Flush());
     // The data-ready notice named the other client: it is not the demo's answer, so
     // nothing is read, and the earlier answer stays.
-    EXPECT_EQ(MemoText(demo), earlier) << "another client's answer was taken for the demo's";
+    EXPECT_EQ(Memo1Text(demo), earlier) << "another client's answer was taken for the demo's";
     EXPECT_FALSE(demo.HasMessageBox(kTitle));
 }
 
 TEST_F(PeerFaults, ServerKilledBetweenRequestAndAnswer) {
     RunningServer server = RunningServer::Start();
-    gui::DemoProcess demo(DemoPath());
+    window_driving::DemoProcess demo(DemoPath());
     ASSERT_TRUE(demo.MainWindow());
-    ASSERT_TRUE(gui::ClickAndWait(demo.Control(Button1)));
-    ASSERT_TRUE(gui::WaitUntil([&] { return MemoHolds(demo, L"<mode>auto</mode>"); }, 10000));
+    ASSERT_TRUE(window_driving::ClickAndWait(demo.Control(Button1)));
+    ASSERT_TRUE(window_driving::WaitUntil([&] { return MemoHolds(demo, L"<mode>auto</mode>"); }, 10000));
     ASSERT_TRUE(demo.Flush());
-    const std::wstring first = MemoText(demo);
+    const std::wstring first = Memo1Text(demo);
 
     // The second request is to be answered through the server's window: it waits for
     // a person's choice, and the server is killed meanwhile.
-    ASSERT_TRUE(gui::ClickAndWait(::GetDlgItem(demo.Control(RadioGroup1), RadioGroupItem(RadioGroup1, 1))));
-    gui::SetText(demo.Control(Edit8), L"краснобережский");
-    ASSERT_TRUE(gui::ClickAndWait(demo.Control(Button1)));
+    ASSERT_TRUE(window_driving::ClickAndWait(::GetDlgItem(demo.Control(RadioGroup1), RadioGroupItem(RadioGroup1, 1))));
+    window_driving::SetText(demo.Control(Edit8), L"краснобережский");
+    ASSERT_TRUE(window_driving::ClickAndWait(demo.Control(Button1)));
     ASSERT_TRUE(PumpUntil([&] { return OfferedMatches(server.Window()) > 0; }, 10000)) << "the request did not arrive";
     server.Stop();
 
     ASSERT_TRUE(Responds(demo, 2000));
     ASSERT_TRUE(demo.Flush());
-    EXPECT_EQ(MemoText(demo), first) << "the memo changed without an answer";
+    EXPECT_EQ(Memo1Text(demo), first) << "the memo changed without an answer";
     EXPECT_FALSE(demo.HasMessageBox(kTitle));
 
     // A data-ready message that comes late now (of the dead server or anyone) finds no
     // block: the memo is cleared, the first answer is not shown again as if it were new.
     ::PostMessageW(demo.MainWindow(), DataReadyMessage(), 0, 0);
     ASSERT_TRUE(demo.Flush());
-    EXPECT_EQ(MemoText(demo), L"");
+    EXPECT_EQ(Memo1Text(demo), L"");
 
     // With no server and no record, a press does nothing visible.
     NoticeListener notices{RequestMessage()};
-    ASSERT_TRUE(gui::ClickAndWait(demo.Control(Button1)));
+    ASSERT_TRUE(window_driving::ClickAndWait(demo.Control(Button1)));
     EXPECT_EQ(notices.CountAfter(500), 0);
     EXPECT_FALSE(IsServerRunning());
     EXPECT_FALSE(demo.HasMessageBox(kTitle));
@@ -160,19 +161,19 @@ TEST_F(PeerFaults, RecordNamingAFileThatIsGone) {
     ASSERT_TRUE(::CopyFileW(ServerPath().c_str(), copy.c_str(), FALSE));
     WriteServerRecord(copy);
     NoticeListener notices{RequestMessage()};
-    gui::DemoProcess demo(DemoPath());
+    window_driving::DemoProcess demo(DemoPath());
     ASSERT_TRUE(demo.MainWindow());
     const std::wstring earlier = ShowEarlierAnswer(demo);
 
     const auto pressWithoutEffect = [&](const char* what, int noticesExpected) {
         SCOPED_TRACE(what);
         const auto start = Clock::now();
-        ASSERT_TRUE(gui::ClickAndWait(demo.Control(Button1), 20000));
+        ASSERT_TRUE(window_driving::ClickAndWait(demo.Control(Button1), 20000));
         EXPECT_LT(MsSince(start), 3000) << "the demo waited for a server that was never started";
         EXPECT_EQ(notices.CountAfter(500), noticesExpected);
         EXPECT_FALSE(IsServerRunning());
-        EXPECT_FALSE(demo.HasMessageBox(kTitle)) << gui::MessageBoxText(demo.WaitForMessageBox(kTitle, 0));
-        EXPECT_EQ(MemoText(demo), earlier);
+        EXPECT_FALSE(demo.HasMessageBox(kTitle)) << window_driving::MessageBoxText(demo.WaitForMessageBox(kTitle, 0));
+        EXPECT_EQ(Memo1Text(demo), earlier);
         EXPECT_TRUE(Responds(demo, 2000));
     };
 
@@ -186,13 +187,13 @@ TEST_F(PeerFaults, RecordNamingAFileThatIsGone) {
     // A file that is no program: the start fails, the error display says why, and no
     // notice goes out to nobody.
     ASSERT_TRUE(WriteWholeFile(copy, "not a program\r\n"));
-    gui::Click(demo.Control(Button1));
+    window_driving::Click(demo.Control(Button1));
     const HWND box = demo.WaitForMessageBox(kTitle, 10000);
     ASSERT_TRUE(box) << "the failed start was not reported";
-    const std::wstring text = gui::MessageBoxText(box);
+    const std::wstring text = window_driving::MessageBoxText(box);
     EXPECT_NE(text.find(L"Varnel could not be started from \"" + copy + L"\""), std::wstring::npos) << CustomPipes::wire::ToUtf8(text);
-    gui::CloseMessageBox(box);
+    window_driving::CloseMessageBox(box);
     EXPECT_EQ(notices.CountAfter(500), 0);
-    EXPECT_EQ(MemoText(demo), earlier);
+    EXPECT_EQ(Memo1Text(demo), earlier);
     EXPECT_TRUE(Responds(demo, 2000));
 }

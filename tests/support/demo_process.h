@@ -1,13 +1,16 @@
-// Driving the demonstration window from outside its process in the tests: start
-// varnel-demo.exe, find its window, drive it (window_driving.h), close it and collect
-// the exit code.
+// The demonstration program as the tests drive it from outside its process: start
+// varnel-demo.exe, find its window, drive it (window_driving.h), read what it shows,
+// close it and collect the exit code.
 #pragma once
 
 #include "child_process.h"
 #include "paths.h"
 #include "window_driving.h"
 
-namespace gui {
+#include <string>
+#include <vector>
+
+namespace window_driving {
 
 #ifdef VARNEL_DEMO_EXE
 inline std::wstring DemoPath() { return WindowsPath(VARNEL_DEMO_EXE); }
@@ -98,4 +101,30 @@ private:
     HWND mainWindow_{};
 };
 
-}  // namespace gui
+inline std::wstring Memo1Text(const DemoProcess& demo) { return TextOf(demo.Control(ControlId::Memo1)); }
+
+inline bool MemoHolds(const DemoProcess& demo, const std::wstring& piece) {
+    return Memo1Text(demo).find(piece) != std::wstring::npos;
+}
+
+// The lines of Memo1 as the page shows them.
+inline std::vector<std::wstring> MemoLines(const DemoProcess& demo) {
+    std::vector<std::wstring> lines;
+    const std::wstring text = Memo1Text(demo);
+    size_t start = 0;
+    for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+// True while the demo's thread answers a sent message within timeoutMs.
+inline bool Responds(const DemoProcess& demo, UINT timeoutMs = 5000) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(demo.MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+inline bool HasEnded(const DemoProcess& demo) { return ::WaitForSingleObject(demo.Process(), 0) == WAIT_OBJECT_0; }
+
+}  // namespace window_driving

@@ -92,7 +92,7 @@ for key in "$machine\\Varnel.Client=$clsid" "$machine\\TypeLib\\$libid\\1.0=$lib
 done
 
 for language in "${languages[@]}"; do
-  iconv -f UTF-8 -t CP1251 "$root/tests/com/client_test.$language" >"$work/client_test.$language"
+  iconv -f UTF-8 -t CP1251 "$root/tests/library/com/client_test.$language" >"$work/client_test.$language"
   status=0
   "$run" "$sysdir\\cscript.exe" //nologo "$(win "$work/client_test.$language")" "$(win "$work")" \
     >"$work/$language.out" 2>&1 || status=$?

@@ -4,16 +4,20 @@
 #include "raised_error.h"
 #include "random_text.h"
 #include "named_block.h"
-#include "reliability.h"
+#include "blocks.h"
+#include "notice_listener.h"
+#include "registry_fixture.h"
+#include "sample_server_driver.h"
 #include "request_document.h"
 #include "sample_answer.h"
 #include "search_request.h"
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>
 #include <string>
 
-using namespace reliability;
 using namespace sample_server_driver;
 using Clock = std::chrono::steady_clock;
 

@@ -3,14 +3,18 @@
 // answer read as the first one's. Nothing here depends on timing luck: the sample
 // server's window thread is held still, so the first client's request stays unanswered
 // for as long as the test wants, and every request notice is counted meanwhile.
-#include "no_server_fixture.h"
-#include "reliability.h"
+#include "server_fixtures.h"
+#include "demo_process.h"
+#include "registry_fixture.h"
+#include "sample_server_driver.h"
 #include "tool_process.h"
 #include "varnel_library.h"
 
+#include <gtest/gtest.h>
+
 #include <thread>
 
-using namespace reliability;
+using namespace window_driving;
 using namespace sample_server_driver;
 using namespace ControlId;
 
@@ -109,22 +113,22 @@ TEST_F(ExchangeTurn, NoOtherClientAnnouncesARequestUntilTheFirstHasItsAnswer) {
 }
 
 TEST_F(ExchangeTurn, TheDemosPressWhileAnotherClientWaitsSaysSoAndPostsNothing) {
-    gui::DemoProcess demo(DemoPath());
+    window_driving::DemoProcess demo(DemoPath());
     ASSERT_TRUE(demo.MainWindow());
-    gui::Click(demo.Control(Button1));
+    window_driving::Click(demo.Control(Button1));
     const HWND box = demo.WaitForMessageBox(kTitle, 10000);
     ASSERT_TRUE(box) << "the press while another client waits for its answer said nothing";
-    EXPECT_NE(gui::MessageBoxText(box).find(L"Another program is waiting for Varnel's answer"), std::wstring::npos)
-        << CustomPipes::wire::ToUtf8(gui::MessageBoxText(box));
-    gui::CloseMessageBox(box);
+    EXPECT_NE(window_driving::MessageBoxText(box).find(L"Another program is waiting for Varnel's answer"), std::wstring::npos)
+        << CustomPipes::wire::ToUtf8(window_driving::MessageBoxText(box));
+    window_driving::CloseMessageBox(box);
     EXPECT_EQ(requests_.Count(), 1) << "the demo announced its request while another client waited for its answer";
 
     // Once the first client has its answer, the turn is free and a press sends.
     held_->Resume();
     const std::string first = first_->Outcome();
     EXPECT_TRUE(NamesOnly(first, kFirstCode)) << first;
-    ASSERT_TRUE(gui::ClickAndWait(demo.Control(Button1)));
-    EXPECT_TRUE(gui::WaitUntil([&] { return MemoText(demo).find(L"<VarnelAnswer>") != std::wstring::npos; }, 10000));
+    ASSERT_TRUE(window_driving::ClickAndWait(demo.Control(Button1)));
+    EXPECT_TRUE(window_driving::WaitUntil([&] { return Memo1Text(demo).find(L"<VarnelAnswer>") != std::wstring::npos; }, 10000));
     EXPECT_FALSE(demo.HasMessageBox(kTitle));
     EXPECT_EQ(requests_.Count(), 2);
 }

@@ -85,7 +85,7 @@ TEST(ServiceCatalogue, RegistrationGivesTheSystemsIdentifiersAndIsStable) {
 
 TEST(ServiceCatalogue, AnotherProcessObtainsTheSameIdentifiers) {
     RegisterServiceMessages();
-    const ProcessOutput child = RunAndCapture(L"\"" + PathBesideTest(PRINT_SERVICE_MESSAGES_EXE) + L"\"");
+    const ProcessOutput child = RunAndCapture(L"\"" + WindowsPath(PRINT_SERVICE_MESSAGES_EXE) + L"\"");
     ASSERT_EQ(child.exitCode, 0u) << child.output;
 
     std::map<std::string, UINT> theirs;

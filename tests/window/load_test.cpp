@@ -9,11 +9,16 @@
 // drive Z:; that process is the one whose command line names the demo and that was not
 // there before the demo started (another process's memory counters are not given under
 // Wine).
-#include "reliability.h"
+#include "demo_process.h"
+#include "registry_fixture.h"
+#include "sample_server_driver.h"
+#include "process_resources.h"
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 
-using namespace reliability;
+using namespace window_driving;
 using namespace sample_server_driver;
 using Clock = std::chrono::steady_clock;
 
@@ -66,12 +71,12 @@ protected:
         EXPECT_LT(after.sizeKb - before.sizeKb, 16 * 1024) << what;
     }
 
-    std::optional<gui::DemoProcess> demo_;
+    std::optional<window_driving::DemoProcess> demo_;
     unsigned long unixPid_ = 0;
 };
 
 // Flush waits 10 seconds at most; a burst may need longer to go through.
-bool FlushWithin(const gui::DemoProcess& demo, int seconds) {
+bool FlushWithin(const window_driving::DemoProcess& demo, int seconds) {
     for (int i = 0; i < seconds / 10 + 1; ++i) {
         if (demo.Flush()) return true;
     }
@@ -86,18 +91,18 @@ TEST_F(Load, AThousandPressesInABurstAreAllAnsweredAndTheMemoEndsWithTheLastAnsw
     const HWND button = demo_->Control(ControlId::Button1);
 
     // Warm up: the first answers allocate what the demo keeps for its life.
-    for (int i = 0; i < 20; ++i) gui::Click(button);
+    for (int i = 0; i < 20; ++i) window_driving::Click(button);
     const int warm = answers.WaitFor(20, 20000);
     ASSERT_EQ(warm, 20);
     ASSERT_TRUE(FlushWithin(*demo_, 30));
     const Footprint before = Measure();
 
     const auto start = Clock::now();
-    for (int i = 0; i < kBurst - 1; ++i) gui::Click(button);
+    for (int i = 0; i < kBurst - 1; ++i) window_driving::Click(button);
     ASSERT_TRUE(FlushWithin(*demo_, 60)) << "the demo did not get through the presses";
     // The last press asks for something else, so its answer is told from the others.
-    gui::SetText(demo_->Control(ControlId::Edit8), L"краснобережский");
-    gui::Click(button);
+    window_driving::SetText(demo_->Control(ControlId::Edit8), L"краснобережский");
+    window_driving::Click(button);
     // Normally some thirty seconds; more when the machine is busy with other work.
     const int answered = answers.WaitFor(20 + kBurst, 150000) - 20;
     const auto sent = Clock::now();
@@ -110,7 +115,7 @@ TEST_F(Load, AThousandPressesInABurstAreAllAnsweredAndTheMemoEndsWithTheLastAnsw
     const std::optional<std::wstring> last = ReadAnswerBlock();
     ASSERT_TRUE(last.has_value());
     EXPECT_NE(last->find(CustomPipes::wire::EncodeValue(L"раснобережск")), std::wstring::npos) << "the last answer is not the last request's";
-    EXPECT_EQ(MemoText(*demo_), MemoFor(*last)) << "the memo does not end with the last answer";
+    EXPECT_EQ(Memo1Text(*demo_), MemoFor(*last)) << "the memo does not end with the last answer";
     EXPECT_FALSE(demo_->HasMessageBox(kTitle));
 
     ExpectNoGrowth("1000 presses", before, Measure());
@@ -141,7 +146,7 @@ TEST_F(Load, AThousandDataReadyMessagesInABurstLeaveTheMemoWithTheLastAnswer) {
     }
     ASSERT_TRUE(FlushWithin(*demo_, 60));
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    EXPECT_EQ(MemoText(*demo_), MemoFor(answer + L"answer " + std::to_wstring(kBurst - 1)));
+    EXPECT_EQ(Memo1Text(*demo_), MemoFor(answer + L"answer " + std::to_wstring(kBurst - 1)));
     ExpectNoGrowth("1000 data-ready messages", before, Measure());
     std::printf("%d data-ready messages taken in %lld ms\n", kBurst, static_cast<long long>(ms));
 }

@@ -16,7 +16,6 @@ using namespace CustomPipes;
 namespace {
 
 constexpr UINT kCyrillic = 1251;
-constexpr size_t kPage = 4096;
 
 // The lines the rules describe, worked out on the raw bytes: the text up to the first
 // NUL, cut at CR LF, CR or LF, each line to ANSI bytes by the system and from UTF-8 by
@@ -56,25 +55,6 @@ std::vector<std::wstring> ExpectedLines(const std::vector<unsigned char>& bytes)
     return lines;
 }
 
-std::vector<unsigned char> RandomContent(RandomText& random, size_t size) {
-    std::vector<unsigned char> bytes(size);
-    switch (random.Below(3)) {
-        case 0:  // raw bytes
-            for (auto& b : bytes) b = static_cast<unsigned char>(random.Below(256));
-            break;
-        default: {  // UTF-16 text of every kind, as the wire text of an answer would be
-            std::wstring text;
-            while (text.size() * 2 < size) text += random.Chance(10) ? std::wstring(L"\r\n") : random.Character();
-            std::memcpy(bytes.data(), text.data(), size);
-            if (random.Chance(50) && size >= 2) {  // with a NUL somewhere
-                const size_t at = random.Below(static_cast<unsigned>(size / 2)) * 2;
-                bytes[at] = bytes[at + 1] = 0;
-            }
-        }
-    }
-    return bytes;
-}
-
 size_t NextSize(RandomText& random, int round) {
     static constexpr size_t kEdges[] = {1, 2, 3, 4095, 4096, 4097, 32767, 32768, 65534, 65535, 65536, 65537, 69632};
     if (round < static_cast<int>(std::size(kEdges))) return kEdges[round];
@@ -91,13 +71,11 @@ TEST(AnswerReadingFuzz, RandomBlocksGiveExactlyTheLinesOfTheRules) {
 
     for (int round = 0; round < 10000; ++round) {
         const size_t size = NextSize(random, round);
-        const std::vector<unsigned char> content = RandomContent(random, size);
+        const std::vector<unsigned char> content = RandomBlockContent(random, size, RandomBlockKind(random));
         NamedBlock block = NamedBlock::Create(L"Varnel2", static_cast<uint32_t>(size));
         ASSERT_TRUE(block.IsMapped()) << "round " << round;
         std::memcpy(block.WritableData(), content.data(), size);
-        // The reader sees whole pages: the rest of the last page reads as zeros.
-        std::vector<unsigned char> visible = content;
-        visible.resize(std::min<size_t>((size + kPage - 1) / kPage * kPage, 65536), 0);
+        const std::vector<unsigned char> visible = SeenInBlock(content, 65536);
 
         const bool unmapFirst = random.Chance(5);
         if (unmapFirst) block = {};  // the service closed its block before the read
