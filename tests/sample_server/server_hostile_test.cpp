@@ -1,15 +1,15 @@
 // The sample server under hostile requests, written into real blocks and announced as
 // a client announces them: after each it still runs and answers the next good request,
 // and it never answers the hostile one.
+#include "blocks.h"
+#include "named_block.h"
+#include "notice_listener.h"
 #include "raised_error.h"
 #include "random_text.h"
-#include "named_block.h"
-#include "blocks.h"
-#include "notice_listener.h"
 #include "registry_fixture.h"
-#include "sample_server_driver.h"
 #include "request_document.h"
 #include "sample_answer.h"
+#include "sample_server_driver.h"
 #include "search_request.h"
 
 #include <gtest/gtest.h>

@@ -3,10 +3,8 @@
 // answer read as the first one's. Nothing here depends on timing luck: the sample
 // server's window thread is held still, so the first client's request stays unanswered
 // for as long as the test wants, and every request notice is counted meanwhile.
-#include "server_fixtures.h"
 #include "demo_process.h"
-#include "registry_fixture.h"
-#include "sample_server_driver.h"
+#include "server_fixtures.h"
 #include "tool_process.h"
 #include "varnel_library.h"
 

@@ -42,9 +42,15 @@ TEST(RequestBlock, IsCreatedUnderTheWindowsNameWith16384WritableBytes) {
     ASSERT_TRUE(peer.IsMapped());
     MEMORY_BASIC_INFORMATION region{};
     ASSERT_TRUE(::VirtualQuery(Characters(peer), &region, sizeof region));
-    EXPECT_GE(region.RegionSize, CustomPipes::kRequestBlockSize);
+    EXPECT_EQ(region.RegionSize, CustomPipes::kRequestBlockSize);
+    Characters(peer)[0] = L'y';
     Characters(peer)[8191] = L'z';
+    EXPECT_EQ(Characters(peer)[0], L'y');
     EXPECT_EQ(Characters(peer)[8191], L'z');
+    // Exactly 16384 bytes: a larger view does not fit.
+    const CustomPipes::UniqueMapView tooLarge(
+        ::MapViewOfFile(peer.Mapping(), FILE_MAP_WRITE, 0, 0, CustomPipes::kRequestBlockSize + 1));
+    EXPECT_FALSE(tooLarge);
 }
 
 // Made by an elevated client, the block would by default grant only administrators and

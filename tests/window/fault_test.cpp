@@ -3,13 +3,11 @@
 // and the installation record names a file that is no longer there. The demo stays
 // responsive and shows what really happened: no stale answer passes for a new one, and
 // no error is shown that did not happen.
-#include "server_fixtures.h"
 #include "demo_process.h"
 #include "files.h"
-#include "registry_fixture.h"
-#include "sample_server_driver.h"
 #include "scratch_folder.h"
 #include "search_request.h"
+#include "server_fixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -336,21 +336,6 @@ TEST_F(FormStart, TabMovesThroughPageFourInItsTabOrder) {
     }
 }
 
-TEST_F(FormStart, CreatesARequestBlockOf16384WritableBytesNamedByTheWindowHandle) {
-    const CustomPipes::NamedBlock block = OpenRequestBlock(demo_.MainWindow());
-    ASSERT_TRUE(block.IsMapped()) << "no block named " << CustomPipes::WindowHandleValue(demo_.MainWindow());
-    MEMORY_BASIC_INFORMATION region{};
-    ASSERT_TRUE(::VirtualQuery(Characters(block), &region, sizeof region));
-    EXPECT_EQ(region.RegionSize, CustomPipes::kRequestBlockSize);
-    Characters(block)[0] = L'x';
-    Characters(block)[8191] = L'y';
-    EXPECT_EQ(Characters(block)[0], L'x');
-    EXPECT_EQ(Characters(block)[8191], L'y');
-    // The block is exactly 16384 bytes: a larger view does not fit.
-    CustomPipes::UniqueMapView tooLarge(::MapViewOfFile(block.Mapping(), FILE_MAP_WRITE, 0, 0, CustomPipes::kRequestBlockSize + 1));
-    EXPECT_FALSE(tooLarge);
-}
-
 TEST_F(FormStart, ClosingTheWindowEndsTheProgramWithExitCodeZero) {
     EXPECT_EQ(demo_.CloseAndWait(), 0u);
 }

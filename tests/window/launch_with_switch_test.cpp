@@ -1,9 +1,9 @@
 // The launch page starting Varnel (here a recorder of its command line, or the sample
 // server) with a switch.
 #include "demo_process.h"
+#include "recorded_command_line.h"
 #include "registry_fixture.h"
 #include "sample_server_driver.h"
-#include "recorded_command_line.h"
 #include "scratch_folder.h"
 
 #include <gtest/gtest.h>

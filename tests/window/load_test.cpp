@@ -10,9 +10,9 @@
 // there before the demo started (another process's memory counters are not given under
 // Wine).
 #include "demo_process.h"
+#include "process_resources.h"
 #include "registry_fixture.h"
 #include "sample_server_driver.h"
-#include "process_resources.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,7 @@
 // Pressing "Отправить запрос в Varnel" with the sample server as Varnel.
 #include "demo_process.h"
-#include "registry_fixture.h"
-#include "sample_server_driver.h"
-#include "server_fixtures.h"
 #include "scratch_folder.h"
+#include "server_fixtures.h"
 
 #include <gtest/gtest.h>
 
