@@ -218,7 +218,9 @@ void RunRoundTripFigure(const std::wstring& demoPath, const std::wstring& server
             ::Sleep(20);
             ::SendMessageW(demo.window, WM_NULL, 0, 0);
             ::SendMessageW(serverWindow, WM_NULL, 0, 0);
-            if (window_driving::TextOf(demo.memo1) != answer) throw CustomPipes::ProgramError(L"The memo holds another text than the answer");
+            if (window_driving::TextOf(demo.memo1) != answer) {
+                throw CustomPipes::ProgramError(L"The memo holds another text than the answer");
+            }
             clicks.push_back(times);
             return times.memoFilled;
         },

@@ -22,6 +22,8 @@
 #include <map>
 #include <string>
 
+using namespace window_driving;
+
 namespace {
 
 void PrintUtf8(HANDLE stream, const std::wstring& text) {
@@ -52,16 +54,16 @@ int BringToFront(HWND window, const wchar_t* what) {
     ::ShowWindow(window, SW_SHOWNORMAL);
     ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ::SetForegroundWindow(window);
-    if (window_driving::WaitUntil([&] { return IsInFront(window); }, 5000)) return 0;
+    if (WaitUntil([&] { return IsInFront(window); }, 5000)) return 0;
     RECT rect{};
     ::GetWindowRect(window, &rect);
     const HWND cover = ::GetAncestor(::WindowFromPoint({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}), GA_ROOT);
     std::fprintf(stderr, "demo_driver: %ls is not in front: a window of class %ls covers it\n", what,
-                 cover ? window_driving::ClassOf(cover).c_str() : L"(none)");
+                 cover ? ClassOf(cover).c_str() : L"(none)");
     return 3;
 }
 
-void Press(HWND window, int id) { ::SendMessageW(window_driving::FindControl(window, id), BM_CLICK, 0, 0); }
+void Press(HWND window, int id) { ::SendMessageW(FindControl(window, id), BM_CLICK, 0, 0); }
 
 // Fills page 1 as a person would, presses the send button and waits for the answer.
 int Search(HWND window, int argc, wchar_t** argv) {
@@ -75,7 +77,7 @@ int Search(HWND window, int argc, wchar_t** argv) {
         const size_t eq = argument.find(L'=');
         const std::wstring key = argument.substr(0, eq), value = eq == std::wstring::npos ? L"" : argument.substr(eq + 1);
         if (const auto edit = kEdits.find(key); edit != kEdits.end()) {
-            window_driving::SetText(window_driving::FindControl(window, edit->second), value);
+            SetText(FindControl(window, edit->second), value);
         } else if (key == L"by" && value == L"address") {
             Press(window, ControlId::RadioButton4);
         } else if (key == L"by" && (value == L"name" || value == L"surname")) {
@@ -90,23 +92,23 @@ int Search(HWND window, int argc, wchar_t** argv) {
             return 2;
         }
     }
-    const HWND memo = window_driving::FindControl(window, ControlId::Memo1);
-    const std::wstring before = window_driving::TextOf(memo);
+    const HWND memo = FindControl(window, ControlId::Memo1);
+    const std::wstring before = TextOf(memo);
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
-    window_driving::Click(window_driving::FindControl(window, ControlId::Button1));
+    Click(FindControl(window, ControlId::Button1));
 
     HWND box = nullptr;
     std::wstring answer;
-    window_driving::WaitUntil([&] {
-        const auto boxes = window_driving::TopLevelWindows(processId, L"#32770", window_driving::kTitle);
+    WaitUntil([&] {
+        const auto boxes = TopLevelWindows(processId, L"#32770", kTitle);
         box = boxes.empty() ? nullptr : boxes.front();
-        answer = window_driving::TextOf(memo);
+        answer = TextOf(memo);
         return box || (!answer.empty() && answer != before);
     }, 30000);
     if (box) {
-        PrintUtf8(::GetStdHandle(STD_ERROR_HANDLE), L"demo_driver: the error display says: " + window_driving::MessageBoxText(box) + L"\n");
-        window_driving::CloseMessageBox(box);
+        PrintUtf8(::GetStdHandle(STD_ERROR_HANDLE), L"demo_driver: the error display says: " + MessageBoxText(box) + L"\n");
+        CloseMessageBox(box);
         return 1;
     }
     if (answer.empty() || answer == before) return 1;
@@ -120,7 +122,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc > 2 && std::wstring(argv[1]) == L"--desktop") {
         // The desktop appears only once its explorer has started.
         HDESK desktop = nullptr;
-        window_driving::WaitUntil([&] { return (desktop = ::OpenDesktopW(argv[2], 0, FALSE, GENERIC_ALL)) != nullptr; }, 30000);
+        WaitUntil([&] { return (desktop = ::OpenDesktopW(argv[2], 0, FALSE, GENERIC_ALL)) != nullptr; }, 30000);
         if (!desktop || !::SetThreadDesktop(desktop)) {
             std::fprintf(stderr, "demo_driver: cannot enter desktop %ls (%p, error %lu)\n", argv[2], static_cast<void*>(desktop), ::GetLastError());
             return 1;
@@ -134,14 +136,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring command = argv[1];
     HWND window = nullptr;
-    const bool found = window_driving::WaitUntil([&] { return (window = ::FindWindowW(L"TfrmMain", nullptr)) != nullptr; },
-                                      command == L"wait" ? 30000 : 2000);
+    const bool found = WaitUntil([&] { return (window = ::FindWindowW(L"TfrmMain", nullptr)) != nullptr; },
+                                 command == L"wait" ? 30000 : 2000);
     if (!found) {
         std::fputs("demo_driver: no TfrmMain window\n", stderr);
         return 1;
     }
     if (command == L"page" && argc > 2) {
-        ::SendMessageW(window_driving::FindControl(window, ControlId::PageControl1), TCM_SETCURFOCUS, std::wcstoul(argv[2], nullptr, 10), 0);
+        ::SendMessageW(FindControl(window, ControlId::PageControl1), TCM_SETCURFOCUS, std::wcstoul(argv[2], nullptr, 10), 0);
         return BringToFront(window, L"the demo's window");
     } else if (command == L"search") {
         return Search(window, argc - 2, argv + 2);
