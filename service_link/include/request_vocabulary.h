@@ -3,22 +3,24 @@
 // <typesearch> and <typename>. The document's other words stand once, in the builder.
 #pragma once
 
+#include <string_view>
+
 namespace CustomPipes::request_words {
 
 // The address elements inside <Adress>.
-constexpr const wchar_t* kIndex = L"index";
-constexpr const wchar_t* kSubject = L"subj";
-constexpr const wchar_t* kDistrict = L"Rayon";
-constexpr const wchar_t* kSettlement = L"NP";
-constexpr const wchar_t* kCity = L"city";
-constexpr const wchar_t* kStreet = L"Street";
+inline constexpr std::wstring_view kIndex = L"index";
+inline constexpr std::wstring_view kSubject = L"subj";
+inline constexpr std::wstring_view kDistrict = L"Rayon";
+inline constexpr std::wstring_view kSettlement = L"NP";
+inline constexpr std::wstring_view kCity = L"city";
+inline constexpr std::wstring_view kStreet = L"Street";
 
 // <typesearch>: the body's own address, or a defendant's, whose court is wanted.
-constexpr const wchar_t* kAddressOfBody = L"AddressOfOrgan";
-constexpr const wchar_t* kAddressOfDefendant = L"AddressOfObject";
+inline constexpr std::wstring_view kAddressOfBody = L"AddressOfOrgan";
+inline constexpr std::wstring_view kAddressOfDefendant = L"AddressOfObject";
 
 // <typename>: a body's name, or an official's surname.
-constexpr const wchar_t* kNameOfBody = L"NameOfOrgan";
-constexpr const wchar_t* kOfficialSurname = L"FamilyOfMan";
+inline constexpr std::wstring_view kNameOfBody = L"NameOfOrgan";
+inline constexpr std::wstring_view kOfficialSurname = L"FamilyOfMan";
 
 }  // namespace CustomPipes::request_words
