@@ -1,6 +1,7 @@
 #include "exchange_thread.h"
 
 #include "handles.h"
+#include "library_module.h"
 #include "program_error.h"
 #include "search_options.h"
 #include "server_start.h"
@@ -17,9 +18,6 @@
 #include <iterator>
 #include <memory>
 #include <utility>
-
-// The base address of this module, supplied by the linker (MinGW and MSVC alike).
-extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace library {
 
@@ -98,8 +96,7 @@ std::shared_ptr<Worker> worker;  // guarded by lock; from the first run to the l
 // and a new one made before the old goes, so that the two can never share a handle value.
 void Renew(std::unique_ptr<CustomPipes::ExchangeClient>& client) noexcept {
     try {
-        auto fresh = std::make_unique<CustomPipes::ExchangeClient>();
-        client = std::move(fresh);
+        client = std::make_unique<CustomPipes::ExchangeClient>();
     } catch (...) {
         client.reset();  // the next run tries again
     }
@@ -227,12 +224,6 @@ DWORD WaitAsHost(std::span<const HANDLE> objects, Clock::time_point deadline) no
 ExchangeResult Failure(ExchangeOutcome outcome, std::wstring reason) { return {outcome, {}, std::move(reason)}; }
 
 }  // namespace
-
-HMODULE HoldLibrary() noexcept {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&__ImageBase), &module);
-    return module;
-}
 
 void SearchMade() noexcept {
     const CustomPipes::ExclusiveLock guard(lock);

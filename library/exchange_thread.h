@@ -11,10 +11,6 @@
 
 namespace library {
 
-// One more reference to this module, which keeps it loaded until it is given back with
-// FreeLibrary; null when none could be taken.
-HMODULE HoldLibrary() noexcept;
-
 // A search was made: the thread may be needed.
 void SearchMade() noexcept;
 

@@ -12,6 +12,7 @@
 #include "platform.h"
 #include "program_error.h"
 #include "exchange_thread.h"
+#include "library_module.h"
 #include "varnel_search.h"
 #include "version.h"
 #include "wire_text.h"
@@ -20,9 +21,6 @@
 #include <new>
 #include <optional>
 #include <string>
-
-// The base address of this module, supplied by the linker (MinGW and MSVC alike).
-extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
@@ -57,8 +55,6 @@ int Failure(VarnelSearch& search, int code) noexcept {
     return code;
 }
 
-HMODULE LibraryModule() noexcept { return reinterpret_cast<HMODULE>(&__ImageBase); }
-
 const wchar_t* Exposed(const VarnelSearch* search, std::wstring VarnelSearch::*text) {
     return search ? (search->*text).c_str() : L"";
 }
@@ -87,7 +83,7 @@ VarnelSearch* VARNEL_CALL varnel_search_new(void) {
 void VARNEL_CALL varnel_search_free(VarnelSearch* search) {
     if (!search) return;
     delete search;
-    ::FreeLibrary(LibraryModule());
+    ::FreeLibrary(library::LibraryModule());
 }
 
 int VARNEL_CALL varnel_search_set(VarnelSearch* search, const wchar_t* option, const wchar_t* value) {

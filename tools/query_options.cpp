@@ -13,7 +13,7 @@ namespace {
 double Seconds(const std::wstring& text) {
     wchar_t* end = nullptr;
     const double seconds = std::wcstod(text.c_str(), &end);
-    if (text.empty() || *end != L'\0' || !(seconds > 0 && seconds <= CustomPipes::kMaxTimeoutSeconds)) {
+    if (text.empty() || *end != L'\0' || !CustomPipes::IsAllowedTimeout(seconds)) {
         throw CustomPipes::ProgramError(L"--timeout takes a number of seconds above 0 and at most " +
                                         std::to_wstring(CustomPipes::kMaxTimeoutSeconds) + L", not \"" + text + L"\"");
     }

@@ -219,13 +219,14 @@ HRESULT Client::get_TimeoutSeconds(double* value) {
 
 HRESULT Client::put_TimeoutSeconds(double value) {
     // The bounds of varnel-query's --timeout, which varnel_search_run takes in milliseconds.
-    if (value > 0 && value <= 86400) {
+    if (CustomPipes::IsAllowedTimeout(value)) {
         timeoutSeconds_ = value;
         return S_OK;
     }
     try {
         return Raise(ErrorOf(VARNEL_REFUSED),
-                     L"TimeoutSeconds takes a number of seconds above 0 and at most 86400, not " + CustomPipes::SecondsText(value));
+                     L"TimeoutSeconds takes a number of seconds above 0 and at most " +
+                         std::to_wstring(CustomPipes::kMaxTimeoutSeconds) + L", not " + CustomPipes::SecondsText(value));
     } catch (const std::bad_alloc&) {
         return Raise(E_OUTOFMEMORY, L"out of memory");
     }

@@ -3,6 +3,7 @@
 #include "server.h"
 
 #include "client.h"
+#include "library_module.h"
 #include "varnel_client.h"
 
 #include <atomic>
@@ -59,9 +60,7 @@ void ModuleAddRef() noexcept { ++gModuleRefs; }
 void ModuleRelease() noexcept { --gModuleRefs; }
 
 std::wstring ModulePath() {
-    HMODULE self = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&ModulePath), &self);
+    const HMODULE self = LibraryModule();
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = ::GetModuleFileNameW(self, path.data(), static_cast<DWORD>(path.size()));

@@ -13,6 +13,9 @@ constexpr double kDefaultTimeoutSeconds = 30;
 // The longest wait a search may be given: one day.
 constexpr unsigned kMaxTimeoutSeconds = 86400;
 
+// A search waits above 0 and at most kMaxTimeoutSeconds (not a NaN).
+constexpr bool IsAllowedTimeout(double seconds) { return seconds > 0 && seconds <= kMaxTimeoutSeconds; }
+
 // A number of seconds as the reasons write it: the shortest text that reads back as the
 // same number ("1.5", "30"; 86400.0001 is not shown as "86400").
 std::wstring SecondsText(double seconds);
