@@ -93,13 +93,6 @@ private:
     std::thread thread_;
 };
 
-
-void WriteAnswerBlock(const std::wstring& text) {
-    const auto block = CustomPipes::NamedBlock::Open(
-        CustomPipes::CatalogueEntry(CustomPipes::Service::Varnel).answerBlockName, CustomPipes::NamedBlock::Access::Write);
-    ASSERT_TRUE(block.IsMapped());
-    std::memcpy(block.WritableData(), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-}
 std::wstring FakeAnswer(const wchar_t* code) {
     return L"<VarnelAnswer><code>" + std::wstring(code) + L"</code></VarnelAnswer>";
 }
@@ -174,7 +167,7 @@ TEST_F(HostBehaviour, ACopyOfANoticeToAnotherWindowOfTheLibrarysThreadIsNotAnAns
         run.Finish(15000);
         GTEST_SKIP() << "the library's thread has no other top-level window";
     }
-    WriteAnswerBlock(FakeAnswer(kCodeA));
+    WriteAnswerBlockAsAnotherProgram(FakeAnswer(kCodeA) + L'\0');
     ::PostMessageW(other, DataReadyMessage(), CustomPipes::kWindowRequestCode,
                    requests.Notices()[0].lParam);
     ::Sleep(300);

@@ -127,14 +127,19 @@ private:
     CustomPipes::UniqueHandle thread_;
 };
 
-// Plays another program that fills "Varnel2" with text, no NUL added, and announces it
-// to the client whose window value is client.
-inline void AnswerAsAnotherProgram(const std::wstring& text, LPARAM client) {
+// Plays another program that writes text into the running server's "Varnel2", no NUL
+// added.
+inline void WriteAnswerBlockAsAnotherProgram(const std::wstring& text) {
     const CustomPipes::NamedBlock block = CustomPipes::NamedBlock::Open(L"Varnel2", CustomPipes::NamedBlock::Access::Write);
     if (!block.IsMapped() || block.UsableBytes() < text.size() * sizeof(wchar_t)) {
         throw std::runtime_error("Varnel2 cannot be written");
     }
     std::memcpy(block.WritableData(), text.data(), text.size() * sizeof(wchar_t));
+}
+
+// The same, then announces it to the client whose window value is client.
+inline void AnswerAsAnotherProgram(const std::wstring& text, LPARAM client) {
+    WriteAnswerBlockAsAnotherProgram(text);
     ::PostMessageW(HWND_BROADCAST, DataReadyMessage(), CustomPipes::kWindowRequestCode,
                    client);
 }
